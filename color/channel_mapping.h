@@ -1,0 +1,66 @@
+// Per-channel day and night mappings and the word conversion built on them.
+// Internal, inlinable code: the exported routines, the row functions and the
+// entry points all reduce to these, so none of them calls an interposable
+// symbol in a loop.
+#ifndef IME_GRAPHICS_COLOR_CHANNEL_MAPPING_H
+#define IME_GRAPHICS_COLOR_CHANNEL_MAPPING_H
+
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+namespace ime {
+
+constexpr uint32_t kAlphaMask = 0xFF000000u;
+
+// max(0, floor((680 v - 33792) / 1024)); 0..255 onto 0..136.
+static inline uint32_t nightChannel(uint32_t v) {
+  const int32_t t = static_cast<int32_t>(680 * v) - 33792;
+  return t < 0 ? 0 : static_cast<uint32_t>(t) >> 10;
+}
+
+// min(255, floor((1024 v + 33792) / 680)); 0..255 onto 49..255.
+// 0x60606061 / 2^40 is exact for every numerator up to 294912, so the
+// division is a multiply and a shift.
+static inline uint32_t dayChannel(uint32_t v) {
+  const uint64_t u = 1024u * v + 33792u;
+  const uint32_t q = static_cast<uint32_t>((u * 0x60606061u) >> 40);
+  return q > 255 ? 255 : q;
+}
+
+template <uint32_t (*Channel)(uint32_t)>
+static inline uint32_t convertWord(uint32_t word) {
+  const uint32_t alpha = word & kAlphaMask;
+  if (alpha == 0) return word;  // fully transparent: every bit kept
+  return alpha | Channel(word & 0xFF) | Channel((word >> 8) & 0xFF) << 8 |
+         Channel((word >> 16) & 0xFF) << 16;
+}
+
+static inline uint32_t nightWord(uint32_t word) {
+  return convertWord<nightChannel>(word);
+}
+static inline uint32_t dayWord(uint32_t word) {
+  return convertWord<dayChannel>(word);
+}
+
+// Pixel memory carries no alignment promise beyond the platform's habits, and
+// row starts follow the stride, so words are moved with memcpy (a plain load
+// or store on every target).
+static inline uint32_t loadWord(const uint8_t* p) {
+  uint32_t w;
+  memcpy(&w, p, sizeof w);
+  return w;
+}
+static inline void storeWord(uint8_t* p, uint32_t w) { memcpy(p, &w, sizeof w); }
+
+// Converts each of `count` words by itself: the tails of the vector rows.
+template <uint32_t (*Convert)(uint32_t)>
+static inline void convertEachWord(uint8_t* pixels, size_t count) {
+  for (; count > 0; --count, pixels += 4) {
+    storeWord(pixels, Convert(loadWord(pixels)));
+  }
+}
+
+}  // namespace ime
+
+#endif

@@ -1,0 +1,32 @@
+// Day and night colour mapping: plain integer arithmetic on 32-bit colour
+// words (alpha in bits 24-31, three channel bytes below it), with no platform
+// types, so it builds and runs anywhere.
+#ifndef IME_GRAPHICS_COLOR_DAY_NIGHT_H
+#define IME_GRAPHICS_COLOR_DAY_NIGHT_H
+
+#include <stdint.h>
+
+#define IME_EXPORT __attribute__((visibility("default")))
+
+// The night colour of `color`: each channel scaled by 680/1024 and dropped by
+// 33 (floored at 0); alpha kept; a colour whose alpha byte is 0 returned
+// unchanged, all 32 bits.
+IME_EXPORT int changeToNightColor(int color);
+
+// The day colour of `color`, the approximate inverse: each channel raised to
+// min(255, (v + 33) * 1024 / 680); alpha and transparent colours as above.
+IME_EXPORT int changeToDayColor(int color);
+
+// Converts `count` pixel words from `pixels` in place, with the night mapping
+// when `nightMode` is 1 and the day mapping otherwise. A count of 0 or less
+// touches nothing.
+void changeDayNightPixels(uint32_t* pixels, int32_t count,
+                          unsigned char nightMode);
+
+// Converts `height` rows of `width` pixel words, row r starting `r * stride`
+// bytes after `pixels`; the bytes between rows are left alone. A stride
+// shorter than a row describes no valid image and converts nothing.
+void changeDayNightRows(void* pixels, uint32_t width, uint32_t height,
+                        uint32_t stride, unsigned char nightMode);
+
+#endif

@@ -1,0 +1,33 @@
+// Row functions: each converts `count` consecutive 32-bit pixel words in place,
+// starting at `pixels` (any byte alignment). Every row function of one mode
+// produces exactly what the portable C row produces; the vector rows only do
+// it faster.
+#ifndef IME_GRAPHICS_COLOR_ROW_H
+#define IME_GRAPHICS_COLOR_ROW_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+namespace ime {
+
+using RowFunction = void (*)(uint8_t* pixels, size_t count);
+
+// Portable reference, with the one-entry cache of the last word seen.
+void nightRowC(uint8_t* pixels, size_t count);
+void dayRowC(uint8_t* pixels, size_t count);
+
+#if defined(__x86_64__)
+void nightRowSse2(uint8_t* pixels, size_t count);
+void dayRowSse2(uint8_t* pixels, size_t count);
+void nightRowAvx2(uint8_t* pixels, size_t count);
+void dayRowAvx2(uint8_t* pixels, size_t count);
+#endif
+
+#if defined(__aarch64__)
+void nightRowNeon(uint8_t* pixels, size_t count);
+void dayRowNeon(uint8_t* pixels, size_t count);
+#endif
+
+}  // namespace ime
+
+#endif

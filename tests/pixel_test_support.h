@@ -1,0 +1,82 @@
+// Helpers shared by the pixel tests: reference conversion and guarded buffers.
+#ifndef IME_GRAPHICS_TESTS_PIXEL_TEST_SUPPORT_H
+#define IME_GRAPHICS_TESTS_PIXEL_TEST_SUPPORT_H
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "color/day_night.h"
+
+// Each word converted by itself through the exported single-colour function.
+inline uint32_t referenceWord(uint32_t w, bool night) {
+  const int c = static_cast<int>(w);
+  return static_cast<uint32_t>(night ? changeToNightColor(c)
+                                     : changeToDayColor(c));
+}
+
+inline uint32_t wordAt(const uint8_t* p) {
+  uint32_t w;
+  std::memcpy(&w, p, 4);
+  return w;
+}
+inline void putWord(uint8_t* p, uint32_t w) { std::memcpy(p, &w, 4); }
+
+// A byte buffer with guard bytes on both sides, so a test can hand out memory
+// at any offset and see any byte written outside the part it owns.
+class GuardedBytes {
+ public:
+  static constexpr size_t kGuard = 64;
+  static constexpr uint8_t kCanary = 0xA5;
+
+  explicit GuardedBytes(size_t size)
+      : bytes_(size + 2 * kGuard, kCanary), size_(size) {}
+  uint8_t* data() { return bytes_.data() + kGuard; }
+  const uint8_t* data() const { return bytes_.data() + kGuard; }
+  size_t size() const { return size_; }
+  bool guardsIntact() const {
+    for (size_t i = 0; i < kGuard; ++i) {
+      if (bytes_[i] != kCanary || bytes_[kGuard + size_ + i] != kCanary)
+        return false;
+    }
+    return true;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t size_;
+};
+
+// Pixel words in the mixes a bitmap holds: photo-like (every word differs),
+// flat runs, and repeats of a few colours, with transparent and barely
+// visible words among them.
+enum class Content { kPhoto, kFlat, kRepeating };
+
+inline std::vector<uint32_t> makeWords(Content content, size_t n,
+                                       uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<uint32_t> words(n);
+  const uint32_t palette[] = {0xFF336699, 0x00FFFFFF, 0x01FFFFFF, 0x80808080,
+                              0xFFFFFFFF, 0x00000000, 0xFF000000, 0x7F123456};
+  uint32_t current = rng();
+  for (size_t i = 0; i < n; ++i) {
+    switch (content) {
+      case Content::kPhoto:
+        words[i] = rng();
+        if (i % 7 == 3) words[i] &= 0x00FFFFFF;
+        if (i % 11 == 5) words[i] = (words[i] & 0x00FFFFFF) | 0x01000000;
+        break;
+      case Content::kFlat:
+        if (rng() % 16 == 0) current = rng();
+        words[i] = current;
+        break;
+      case Content::kRepeating:
+        words[i] = palette[rng() % 8];
+        break;
+    }
+  }
+  return words;
+}
+
+#endif
