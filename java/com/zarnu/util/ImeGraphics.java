@@ -1,0 +1,30 @@
+package com.zarnu.util;
+
+import android.graphics.Bitmap;
+
+/** Day and night conversion of colours, bitmaps and colour arrays, done natively. */
+public final class ImeGraphics {
+    static {
+        System.loadLibrary("ime_graphics");
+    }
+
+    private ImeGraphics() {}
+
+    /** Returns the night colour of an ARGB colour; a colour with alpha 0 comes back unchanged. */
+    public static native int glSetNightColor(int color);
+
+    /** Returns the day colour of an ARGB colour; a colour with alpha 0 comes back unchanged. */
+    public static native int glSetDayColor(int color);
+
+    /** Converts an ARGB_8888 bitmap to night colours in place; other bitmaps are left alone. */
+    public static native void glSetNight(Bitmap bitmap);
+
+    /** Converts an ARGB_8888 bitmap to day colours in place; other bitmaps are left alone. */
+    public static native void glSetToDayMode(Bitmap bitmap);
+
+    /**
+     * Writes {@code (srcColors[i] & 0xFF000000) | rgb} into {@code dstColors[i]} for every index
+     * both arrays have; {@code srcColors} is never modified.
+     */
+    public static native void glChangeColor(int[] srcColors, int[] dstColors, int rgb);
+}

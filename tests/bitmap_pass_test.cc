@@ -1,0 +1,208 @@
+// The bitmap pass through its entry points, over the in-process fake of the
+// platform's bitmap interface.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "fake_bitmap.h"
+#include "pixel_test_support.h"
+#include "trap_jni_env.h"
+
+void changeDayNightModeInner(JNIEnv*, jobject, unsigned char);
+extern "C" {
+void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv*, jclass, jobject);
+void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv*, jclass, jobject);
+}
+
+namespace {
+
+// A bitmap of random bytes in guarded memory, its first pixel `offset`
+// bytes in; remembers its bytes so a test can tell what changed.
+class GuardedBitmap {
+ public:
+  GuardedBitmap(uint32_t width, uint32_t height, uint32_t stride,
+                int32_t format = ANDROID_BITMAP_FORMAT_RGBA_8888,
+                size_t offset = 0, Content content = Content::kPhoto)
+      : memory_(offset + size_t{stride} * height), offset_(offset) {
+    const std::vector<uint32_t> words =
+        makeWords(content, memory_.size() / 4 + 1, width * 977 + height);
+    std::memcpy(memory_.data(), words.data(), memory_.size());
+    before_.assign(memory_.data(), memory_.data() + memory_.size());
+    fake.info = {width, height, stride, format, 0};
+    fake.pixels = memory_.data() + offset;
+  }
+
+  FakeBitmap fake;
+
+  jobject handle() { return fake.handle(); }
+  bool untouched() const {
+    return std::memcmp(memory_.data(), before_.data(), before_.size()) == 0 &&
+           memory_.guardsIntact();
+  }
+  // Each pixel converted `times` times with the given mapping, padding and
+  // guards unchanged.
+  void expectConverted(bool night, int times = 1) const {
+    const uint32_t width = fake.info.width, stride = fake.info.stride;
+    for (size_t i = 0; i < before_.size(); ++i) {
+      const size_t col = i < offset_ ? SIZE_MAX : (i - offset_) % stride;
+      if (col >= 4ull * width) {
+        ASSERT_EQ(memory_.data()[i], before_[i]) << "byte " << i << " outside the pixels";
+      } else if (col % 4 == 0) {
+        uint32_t want = wordAt(&before_[i]);
+        for (int t = 0; t < times; ++t) want = referenceWord(want, night);
+        ASSERT_EQ(wordAt(memory_.data() + i), want)
+            << "width " << width << " stride " << stride << " byte " << i;
+      }
+    }
+    ASSERT_TRUE(memory_.guardsIntact());
+  }
+
+ private:
+  GuardedBytes memory_;
+  std::vector<uint8_t> before_;
+  size_t offset_;
+};
+
+class BitmapPass : public testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_TRUE(vm_.trapped().empty()) << "JNI called: " << vm_.trappedNames();
+  }
+  void night(GuardedBitmap& b) {
+    Java_com_zarnu_util_ImeGraphics_glSetNight(vm_.env(), nullptr, b.handle());
+  }
+  void day(GuardedBitmap& b) {
+    Java_com_zarnu_util_ImeGraphics_glSetToDayMode(vm_.env(), nullptr, b.handle());
+  }
+  TrapJniEnv vm_;  // the pass itself calls no JNI function
+};
+
+TEST_F(BitmapPass, EveryWidthAndStartAndBothModes) {
+  for (uint32_t width = 1; width <= 100; ++width) {
+    for (size_t offset = 0; offset < 64; offset += 4) {
+      if (offset != 0 && width % 9 != 0 && width > 20) continue;  // keep it quick
+      GuardedBitmap nightBitmap(width, 3, 4 * width, 1, offset);
+      night(nightBitmap);
+      nightBitmap.expectConverted(true);
+      EXPECT_TRUE(nightBitmap.fake.locksPaired());
+      GuardedBitmap dayBitmap(width, 3, 4 * width, 1, offset, Content::kFlat);
+      day(dayBitmap);
+      dayBitmap.expectConverted(false);
+      EXPECT_TRUE(dayBitmap.fake.locksPaired());
+    }
+  }
+}
+
+TEST_F(BitmapPass, ModeFlag) {
+  const struct {
+    unsigned char mode;
+    bool night;
+  } cases[] = {{1, true}, {0, false}, {2, false}, {255, false}};
+  for (const auto& c : cases) {
+    GuardedBitmap bitmap(33, 5, 132);
+    changeDayNightModeInner(vm_.env(), bitmap.handle(), c.mode);
+    bitmap.expectConverted(c.night);
+    EXPECT_TRUE(bitmap.fake.locksPaired());
+  }
+}
+
+TEST_F(BitmapPass, RepeatedPassesCompound) {
+  GuardedBitmap twice(17, 4, 68);
+  night(twice);
+  night(twice);
+  twice.expectConverted(true, 2);
+  EXPECT_EQ(twice.fake.successfulLocks, 2);
+  EXPECT_TRUE(twice.fake.locksPaired());
+
+  uint32_t white = 0xFFFFFFFF;
+  GuardedBitmap one(1, 1, 4);
+  one.fake.pixels = &white;
+  night(one);
+  EXPECT_EQ(white, 0xFF888888u);
+  day(one);
+  EXPECT_EQ(white, 0xFFFEFEFEu);
+  white = 0xFFFFFFFF;
+  night(one);
+  night(one);
+  EXPECT_EQ(white, 0xFF393939u);
+}
+
+TEST_F(BitmapPass, PaddedRowsConvertEachRowAndKeepPadding) {
+  for (uint32_t pad : {1u, 2u, 4u, 12u, 64u}) {
+    for (uint32_t width : {1u, 7u, 8u, 31u, 64u}) {
+      GuardedBitmap bitmap(width, 6, 4 * width + pad);
+      night(bitmap);
+      bitmap.expectConverted(true);
+      EXPECT_TRUE(bitmap.fake.locksPaired());
+    }
+  }
+}
+
+TEST_F(BitmapPass, EveryOtherFormatIsNeitherLockedNorTouched) {
+  for (int32_t format : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1, 0x101,
+                         INT32_MIN, INT32_MAX}) {
+    GuardedBitmap bitmap(16, 4, 64, format);
+    night(bitmap);
+    day(bitmap);
+    EXPECT_TRUE(bitmap.untouched()) << format;
+    EXPECT_EQ(bitmap.fake.lockCalls, 0) << format;
+    EXPECT_EQ(bitmap.fake.unlockCalls, 0) << format;
+  }
+}
+
+TEST_F(BitmapPass, FailuresLeaveTheBitmapAlone) {
+  for (int result : {int{ANDROID_BITMAP_RESULT_BAD_PARAMETER},
+                     int{ANDROID_BITMAP_RESULT_JNI_EXCEPTION},
+                     int{ANDROID_BITMAP_RESULT_ALLOCATION_FAILED}, 1}) {
+    GuardedBitmap noInfo(16, 4, 64);
+    noInfo.fake.getInfoResult = result;
+    night(noInfo);
+    EXPECT_TRUE(noInfo.untouched());
+    EXPECT_EQ(noInfo.fake.lockCalls, 0);
+    EXPECT_EQ(noInfo.fake.unlockCalls, 0);
+
+    GuardedBitmap noLock(16, 4, 64);
+    noLock.fake.lockResult = result;
+    day(noLock);
+    EXPECT_TRUE(noLock.untouched());
+    EXPECT_EQ(noLock.fake.lockCalls, 1);
+    EXPECT_EQ(noLock.fake.unlockCalls, 0);  // nothing to unlock
+  }
+}
+
+TEST_F(BitmapPass, EmptyOrImpossibleSizesAreLockedAndUnlockedOnly) {
+  const struct {
+    uint32_t width, height, stride;
+  } cases[] = {{0, 4, 64}, {16, 0, 64}, {0, 0, 0}, {16, 4, 63}, {16, 4, 0},
+               {0xFFFFFFFF, 2, 64}};
+  for (const auto& c : cases) {
+    GuardedBitmap bitmap(c.width, c.height, c.stride);
+    bitmap.fake.info = {c.width, c.height, c.stride, 1, 0};
+    night(bitmap);
+    EXPECT_TRUE(bitmap.untouched()) << c.width << "x" << c.height;
+    EXPECT_EQ(bitmap.fake.successfulLocks, 1);
+    EXPECT_TRUE(bitmap.fake.locksPaired());
+  }
+}
+
+TEST_F(BitmapPass, NullArgumentsCallNothing) {
+  GuardedBitmap bitmap(4, 4, 16);
+  Java_com_zarnu_util_ImeGraphics_glSetNight(nullptr, nullptr, bitmap.handle());
+  changeDayNightModeInner(nullptr, bitmap.handle(), 0);
+  EXPECT_EQ(bitmap.fake.getInfoCalls, 0);
+  EXPECT_TRUE(bitmap.untouched());
+  Java_com_zarnu_util_ImeGraphics_glSetNight(vm_.env(), nullptr, nullptr);
+  Java_com_zarnu_util_ImeGraphics_glSetToDayMode(vm_.env(), nullptr, nullptr);
+  changeDayNightModeInner(vm_.env(), nullptr, 1);
+}
+
+TEST_F(BitmapPass, LockWithoutAddressIsStillUnlocked) {
+  GuardedBitmap bitmap(4, 4, 16);
+  bitmap.fake.pixels = nullptr;
+  night(bitmap);
+  EXPECT_EQ(bitmap.fake.successfulLocks, 1);
+  EXPECT_TRUE(bitmap.fake.locksPaired());
+}
+
+}  // namespace

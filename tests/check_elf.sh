@@ -1,0 +1,78 @@
+#!/bin/bash
+# Checks the shipped shared object: its name, exactly the exported names Java
+# and callers bind to, no code run at load, no C++ runtime, and the hardening
+# and 16 KiB page alignment Android requires.
+# Usage: check_elf.sh LIBRARY PROCESSOR
+set -u
+lib=$1 processor=$2
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+header=$(readelf -hW "$lib") || exit 1
+dynamic=$(readelf -dW "$lib")
+segments=$(readelf -lW "$lib")
+sections=$(readelf -SW "$lib")
+
+case $processor in
+  x86_64) machine='X86-64' ;;
+  aarch64) machine='AArch64' ;;
+  *) machine=$processor ;;
+esac
+grep -q "Machine:.*$machine" <<<"$header" || fail "not built for $processor"
+
+grep -q 'Library soname: \[libime_graphics.so\]' <<<"$dynamic" ||
+  fail "soname is not libime_graphics.so"
+
+expected=$(sort <<'NAMES'
+Java_com_zarnu_util_ImeGraphics_glSetNightColor
+Java_com_zarnu_util_ImeGraphics_glSetDayColor
+Java_com_zarnu_util_ImeGraphics_glSetNight
+Java_com_zarnu_util_ImeGraphics_glSetToDayMode
+Java_com_zarnu_util_ImeGraphics_glChangeColor
+_Z18changeToNightColori
+_Z16changeToDayColori
+_Z23changeDayNightModeInnerP7_JNIEnvP8_jobjecth
+_Z18setIntArrayElementP7_JNIEnvP10_jintArrayii
+NAMES
+)
+exported=$(readelf --dyn-syms -W "$lib" |
+  awk '$5 ~ /GLOBAL|WEAK/ && $7 != "UND" && $8 != "" { sub(/@.*/, "", $8); print $8 }' |
+  sort)
+if [[ $exported != "$expected" ]]; then
+  fail "exported names differ from the nine (< missing, > extra):"
+  diff <(echo "$expected") <(echo "$exported") | grep '^[<>]'
+fi
+
+# Loading runs nothing of the library's own.
+for tag in INIT FINI INIT_ARRAY FINI_ARRAY PREINIT_ARRAY; do
+  grep -q "($tag)" <<<"$dynamic" && fail "has $tag: code runs at load or unload"
+done
+
+# No C++ runtime, nothing but libc and the platform's bitmap library.
+while read -r needed; do
+  case $needed in
+    libc.so* | ld-linux-*.so* | libjnigraphics.so) ;;  # loader: glibc keeps the arm64 stack canary there
+    *) fail "needs $needed" ;;
+  esac
+done < <(sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' <<<"$dynamic")
+
+# No writable state: nothing in .data, .bss or thread-local sections.
+while read -r name size; do
+  [[ $((16#$size)) -ne 0 ]] && fail "has $name of 0x$size bytes"
+done < <(awk '{ sub(/^ *\[ *[0-9]+\] */, "") }
+  $1 ~ /^\.(data|bss|tdata|tbss)$/ { print $1, $5 }' <<<"$sections")
+
+grep -q 'GNU_RELRO' <<<"$segments" || fail "no RELRO segment"
+grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || fail "not linked with -z now"
+grep -Eq 'TEXTREL' <<<"$dynamic" && fail "has text relocations"
+stack=$(awk '$1 == "GNU_STACK"' <<<"$segments")
+[[ -n $stack ]] || fail "no GNU_STACK header"
+grep -q 'RWE' <<<"$stack" && fail "executable stack"
+aligns=$(awk '$1 == "LOAD" { print $NF }' <<<"$segments" | sort -u)
+[[ $aligns == 0x4000 ]] || fail "LOAD segments aligned to $aligns, not 0x4000"
+
+if ((failures)); then
+  echo "$lib: $failures problem(s)"
+  exit 1
+fi
+echo "$lib: exports, load behaviour, dependencies and hardening as required"
