@@ -1,0 +1,97 @@
+// Host stand-in for the device's libjnigraphics.so, over the stand-in
+// android.graphics.Bitmap of this folder: the three bitmap functions with
+// the platform's results, plus what tests need to see and steer (outstanding
+// locks, locks taken, unlocks that matched no lock, injected failures).
+// Test and demo scaffolding only; the device build links the real library.
+#include <android/bitmap.h>
+#include <jni.h>
+
+#include <stdint.h>
+
+namespace {
+
+// Fields of android.graphics.Bitmap (host/android/graphics/Bitmap.java).
+struct BitmapFields {
+  JNIEnv* env;
+  jobject bitmap;
+
+  jfieldID id(const char* name, const char* type) const {
+    jclass cls = env->GetObjectClass(bitmap);
+    jfieldID field = env->GetFieldID(cls, name, type);
+    env->DeleteLocalRef(cls);
+    return field;
+  }
+  jint getInt(const char* name) const {
+    return env->GetIntField(bitmap, id(name, "I"));
+  }
+  void setInt(const char* name, jint value) const {
+    env->SetIntField(bitmap, id(name, "I"), value);
+  }
+  bool recycled() const {
+    return env->GetBooleanField(bitmap, id("mRecycled", "Z")) == JNI_TRUE;
+  }
+  void* pixels() const {
+    jobject buffer = env->GetObjectField(bitmap, id("mBuffer", "Ljava/nio/ByteBuffer;"));
+    void* base = env->GetDirectBufferAddress(buffer);
+    env->DeleteLocalRef(buffer);
+    return static_cast<uint8_t*>(base) + getInt("mOffset");
+  }
+};
+
+bool isBitmap(JNIEnv* env, jobject object) {
+  if (env == nullptr || object == nullptr) return false;
+  jclass cls = env->FindClass("android/graphics/Bitmap");
+  if (cls == nullptr) {
+    env->ExceptionClear();
+    return false;
+  }
+  const bool is = env->IsInstanceOf(object, cls) == JNI_TRUE;
+  env->DeleteLocalRef(cls);
+  return is;
+}
+
+}  // namespace
+
+extern "C" {
+
+int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap, AndroidBitmapInfo* info) {
+  if (!isBitmap(env, jbitmap)) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
+  const BitmapFields bitmap{env, jbitmap};
+  const jint injected = bitmap.getInt("mGetInfoResult");
+  if (injected != ANDROID_BITMAP_RESULT_SUCCESS) return injected;
+  if (bitmap.recycled()) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
+  if (info != nullptr) {
+    info->width = static_cast<uint32_t>(bitmap.getInt("mWidth"));
+    info->height = static_cast<uint32_t>(bitmap.getInt("mHeight"));
+    info->stride = static_cast<uint32_t>(bitmap.getInt("mRowBytes"));
+    info->format = bitmap.getInt("mFormat");
+    info->flags = 0;
+  }
+  return ANDROID_BITMAP_RESULT_SUCCESS;
+}
+
+int AndroidBitmap_lockPixels(JNIEnv* env, jobject jbitmap, void** addrPtr) {
+  if (!isBitmap(env, jbitmap)) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
+  const BitmapFields bitmap{env, jbitmap};
+  const jint injected = bitmap.getInt("mLockResult");
+  if (injected != ANDROID_BITMAP_RESULT_SUCCESS) return injected;
+  if (bitmap.recycled()) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
+  bitmap.setInt("mLockCount", bitmap.getInt("mLockCount") + 1);
+  bitmap.setInt("mLockCalls", bitmap.getInt("mLockCalls") + 1);
+  if (addrPtr != nullptr) *addrPtr = bitmap.pixels();
+  return ANDROID_BITMAP_RESULT_SUCCESS;
+}
+
+int AndroidBitmap_unlockPixels(JNIEnv* env, jobject jbitmap) {
+  if (!isBitmap(env, jbitmap)) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
+  const BitmapFields bitmap{env, jbitmap};
+  const jint locks = bitmap.getInt("mLockCount");
+  if (locks == 0) {
+    bitmap.setInt("mUnmatchedUnlocks", bitmap.getInt("mUnmatchedUnlocks") + 1);
+    return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
+  }
+  bitmap.setInt("mLockCount", locks - 1);
+  return ANDROID_BITMAP_RESULT_SUCCESS;
+}
+
+}  // extern "C"
