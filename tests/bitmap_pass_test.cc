@@ -2,6 +2,7 @@
 // platform's bitmap interface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -37,7 +38,7 @@ class GuardedBitmap {
 
   jobject handle() { return fake.handle(); }
   bool untouched() const {
-    return std::memcmp(memory_.data(), before_.data(), before_.size()) == 0 &&
+    return std::equal(before_.begin(), before_.end(), memory_.data()) &&
            memory_.guardsIntact();
   }
   // Each pixel converted `times` times with the given mapping, padding and

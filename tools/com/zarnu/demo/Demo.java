@@ -1,0 +1,301 @@
+package com.zarnu.demo;
+
+import android.graphics.Bitmap;
+import com.zarnu.util.ImeGraphics;
+import java.awt.AlphaComposite;
+import java.awt.BasicStroke;
+import java.awt.Color;
+import java.awt.Font;
+import java.awt.GradientPaint;
+import java.awt.Graphics2D;
+import java.awt.RenderingHints;
+import java.awt.geom.Ellipse2D;
+import java.awt.geom.RoundRectangle2D;
+import java.awt.image.BufferedImage;
+import java.io.File;
+import java.io.IOException;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.StandardCopyOption;
+import java.util.ArrayList;
+import java.util.Iterator;
+import java.util.List;
+import java.util.Random;
+import javax.imageio.ImageIO;
+import javax.imageio.ImageReader;
+import javax.imageio.stream.ImageInputStream;
+
+/**
+ * Converts a picture to night and back to day through the real library, as the input method does
+ * with its skin bitmaps, and writes night.png, day.png and compare.png.
+ *
+ * <p>Usage: Demo [picture.png] [output folder, default out]
+ */
+public final class Demo {
+    /** Pictures larger than this on a side, or in all, are refused before they are decoded. */
+    private static final int MAX_SIDE = 16384;
+
+    private static final long MAX_PIXELS = 40_000_000L;
+
+    private Demo() {}
+
+    public static void main(String[] args) {
+        System.setProperty("java.awt.headless", "true");
+        try {
+            run(args);
+        } catch (DemoException e) {
+            System.err.println("demo: " + e.getMessage());
+            System.exit(1);
+        }
+    }
+
+    private static final class DemoException extends Exception {
+        DemoException(String message) {
+            super(message);
+        }
+    }
+
+    private static void run(String[] args) throws DemoException {
+        if (args.length > 2) {
+            throw new DemoException("usage: demo [picture.png] [output folder]");
+        }
+        String input = args.length > 0 && !args[0].isEmpty() ? args[0] : null;
+        Path outDir = Path.of(args.length > 1 ? args[1] : "out");
+        BufferedImage original = input == null ? KeyboardPicture.draw() : read(new File(input));
+
+        int width = original.getWidth();
+        int height = original.getHeight();
+        int[] argb = original.getRGB(0, 0, width, height, null, 0, width);
+        Bitmap bitmap = Bitmap.createBitmap(width, height, Bitmap.Config.ARGB_8888);
+        bitmap.setPixels(argb, 0, width, 0, 0, width, height);
+
+        // The VM binds a native method on its first call; do that outside the timing.
+        Bitmap warmUp = Bitmap.createBitmap(1, 1, Bitmap.Config.ARGB_8888);
+        ImeGraphics.glSetNight(warmUp);
+        ImeGraphics.glSetToDayMode(warmUp);
+
+        long start = System.nanoTime();
+        ImeGraphics.glSetNight(bitmap);
+        long nightNanos = System.nanoTime() - start;
+        BufferedImage night = toImage(bitmap);
+
+        start = System.nanoTime();
+        ImeGraphics.glSetToDayMode(bitmap);
+        long dayNanos = System.nanoTime() - start;
+        BufferedImage day = toImage(bitmap);
+
+        List<Path> written = writeAll(outDir, List.of(
+                new Output("night.png", night),
+                new Output("day.png", day),
+                new Output("compare.png", compare(original, night, day))));
+
+        System.out.printf("%s: %d x %d pixels%n", input == null ? "keyboard picture" : input, width, height);
+        System.out.printf("glSetNight     %8.3f ms%n", nightNanos / 1e6);
+        System.out.printf("glSetToDayMode %8.3f ms%n", dayNanos / 1e6);
+        for (Path p : written) {
+            System.out.println("wrote " + p);
+        }
+    }
+
+    /** Reads a picture, refusing a missing file, a file that is no picture and a picture too large. */
+    private static BufferedImage read(File file) throws DemoException {
+        if (!file.isFile()) {
+            throw new DemoException("no such file: " + file);
+        }
+        try (ImageInputStream stream = ImageIO.createImageInputStream(file)) {
+            Iterator<ImageReader> readers = stream == null ? null : ImageIO.getImageReaders(stream);
+            if (readers == null || !readers.hasNext()) {
+                throw new DemoException("not a picture: " + file);
+            }
+            ImageReader reader = readers.next();
+            try {
+                reader.setInput(stream);
+                int width = reader.getWidth(0);
+                int height = reader.getHeight(0);
+                if (width > MAX_SIDE || height > MAX_SIDE || (long) width * height > MAX_PIXELS) {
+                    throw new DemoException("picture too large (" + width + " x " + height + "): " + file);
+                }
+                return reader.read(0);
+            } finally {
+                reader.dispose();
+            }
+        } catch (IOException | RuntimeException e) {
+            throw new DemoException("cannot read " + file + ": " + e.getMessage());
+        }
+    }
+
+    private static BufferedImage toImage(Bitmap bitmap) {
+        int width = bitmap.getWidth();
+        int height = bitmap.getHeight();
+        int[] argb = new int[width * height];
+        bitmap.getPixels(argb, 0, width, 0, 0, width, height);
+        BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_ARGB);
+        image.setRGB(0, 0, width, height, argb, 0, width);
+        return image;
+    }
+
+    private record Output(String name, BufferedImage image) {}
+
+    /** Writes every picture beside its final name first, so a failure leaves none of them behind. */
+    private static List<Path> writeAll(Path dir, List<Output> outputs) throws DemoException {
+        List<Path> temporary = new ArrayList<>();
+        try {
+            Files.createDirectories(dir);
+            for (Output output : outputs) {
+                Path temp = Files.createTempFile(dir, "." + output.name(), ".tmp");
+                temporary.add(temp);
+                if (!ImageIO.write(output.image(), "png", temp.toFile())) {
+                    throw new IOException("no PNG writer");
+                }
+            }
+            List<Path> written = new ArrayList<>();
+            for (int i = 0; i < outputs.size(); i++) {
+                Path target = dir.resolve(outputs.get(i).name());
+                Files.move(temporary.get(i), target, StandardCopyOption.REPLACE_EXISTING);
+                written.add(target);
+            }
+            return written;
+        } catch (IOException e) {
+            for (Path temp : temporary) {
+                try {
+                    Files.deleteIfExists(temp);
+                } catch (IOException ignored) {
+                    // Best effort: the original error is the one to report.
+                }
+            }
+            throw new DemoException("cannot write to " + dir + ": " + e.getMessage());
+        }
+    }
+
+    /** Original, night and day side by side on a checkerboard that shows transparency, labelled. */
+    private static BufferedImage compare(BufferedImage original, BufferedImage night, BufferedImage day) {
+        BufferedImage[] panels = {original, night, day};
+        String[] labels = {"original", "night (glSetNight)", "day (glSetToDayMode after night)"};
+        double scale = Math.min(1.0, 640.0 / original.getWidth());
+        int panelWidth = Math.max(1, (int) Math.round(original.getWidth() * scale));
+        int panelHeight = Math.max(1, (int) Math.round(original.getHeight() * scale));
+        int margin = 16;
+        int labelHeight = 36;
+        BufferedImage sheet = new BufferedImage(
+                3 * panelWidth + 4 * margin, panelHeight + labelHeight + 2 * margin, BufferedImage.TYPE_INT_ARGB);
+        Graphics2D g = sheet.createGraphics();
+        g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
+        g.setRenderingHint(RenderingHints.KEY_INTERPOLATION, RenderingHints.VALUE_INTERPOLATION_BILINEAR);
+        g.setColor(new Color(0x30, 0x30, 0x34));
+        g.fillRect(0, 0, sheet.getWidth(), sheet.getHeight());
+        g.setFont(new Font(Font.SANS_SERIF, Font.BOLD, 18));
+        for (int i = 0; i < 3; i++) {
+            int x = margin + i * (panelWidth + margin);
+            int y = margin + labelHeight;
+            g.setColor(Color.WHITE);
+            g.drawString(labels[i], x, margin + 22);
+            for (int cy = 0; cy < panelHeight; cy += 12) {
+                for (int cx = 0; cx < panelWidth; cx += 12) {
+                    g.setColor(((cx + cy) / 12) % 2 == 0 ? new Color(0xCC, 0xCC, 0xCC) : new Color(0x99, 0x99, 0x99));
+                    g.fillRect(x + cx, y + cy, Math.min(12, panelWidth - cx), Math.min(12, panelHeight - cy));
+                }
+            }
+            g.drawImage(panels[i], x, y, panelWidth, panelHeight, null);
+        }
+        g.dispose();
+        return sheet;
+    }
+
+    /** The default picture: what an input method's skin holds. */
+    static final class KeyboardPicture {
+        private KeyboardPicture() {}
+
+        static BufferedImage draw() {
+            int width = 1080;
+            int height = 900;
+            BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_ARGB);
+            Graphics2D g = image.createGraphics();
+            g.setRenderingHint(RenderingHints.KEY_ANTIALIASING, RenderingHints.VALUE_ANTIALIAS_ON);
+            g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
+            drawPhoto(image, 0, 0, width, 300);
+            drawToolbar(g, 0, 300, width, 90);
+            drawKeys(g, 0, 400, width, 500);
+            g.dispose();
+            return image;
+        }
+
+        /** A photo-like strip: a sky gradient, hills and grain, so neighbouring pixels differ. */
+        private static void drawPhoto(BufferedImage image, int x0, int y0, int w, int h) {
+            Random random = new Random(42);
+            for (int y = 0; y < h; y++) {
+                for (int x = 0; x < w; x++) {
+                    double t = (double) y / h;
+                    double hill = 0.62 + 0.12 * Math.sin(x / 90.0) + 0.05 * Math.sin(x / 23.0);
+                    int r;
+                    int gr;
+                    int b;
+                    if (t < hill) {
+                        r = (int) (250 - 170 * t);
+                        gr = (int) (170 + 40 * t);
+                        b = (int) (90 + 160 * t);
+                    } else {
+                        r = (int) (40 + 60 * (t - hill));
+                        gr = (int) (110 + 80 * (1 - t));
+                        b = (int) (50 + 20 * t);
+                    }
+                    double sun = Math.hypot(x - 820, y - 90);
+                    if (sun < 60) {
+                        r = 255;
+                        gr = 240;
+                        b = 200;
+                    }
+                    int grain = random.nextInt(17) - 8;
+                    image.setRGB(x0 + x, y0 + y, 0xFF000000 | clamp(r + grain) << 16 | clamp(gr + grain) << 8
+                            | clamp(b + grain));
+                }
+            }
+        }
+
+        /** A translucent strip with icons: alpha between 0 and 255 everywhere. */
+        private static void drawToolbar(Graphics2D g, int x0, int y0, int w, int h) {
+            g.setPaint(new GradientPaint(x0, y0, new Color(0x20, 0x40, 0x80, 0x40), x0 + w, y0,
+                    new Color(0x20, 0x80, 0x40, 0xC0)));
+            g.fill(new RoundRectangle2D.Double(x0 + 8, y0 + 8, w - 16, h - 16, 40, 40));
+            g.setStroke(new BasicStroke(5f));
+            for (int i = 0; i < 6; i++) {
+                double cx = x0 + 90 + i * 180;
+                g.setColor(new Color(0xFF, 0xFF, 0xFF, 0x90 + i * 0x10));
+                g.draw(new Ellipse2D.Double(cx - 22, y0 + h / 2.0 - 22, 44, 44));
+            }
+        }
+
+        /** Flat key faces with labels and soft shadows, on fully transparent gaps. */
+        private static void drawKeys(Graphics2D g, int x0, int y0, int w, int h) {
+            String[] rows = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
+            int keyWidth = w / 10;
+            int keyHeight = h / 4;
+            g.setFont(new Font(Font.SANS_SERIF, Font.PLAIN, 44));
+            for (int row = 0; row <= rows.length; row++) {
+                String keys = row < rows.length ? rows[row] : " ";
+                int rowWidth = row < rows.length ? keys.length() * keyWidth : 6 * keyWidth;
+                int left = x0 + (w - rowWidth) / 2;
+                int top = y0 + row * keyHeight;
+                int faceWidth = row < rows.length ? keyWidth : rowWidth;
+                for (int k = 0; k < keys.length(); k++) {
+                    int x = left + k * keyWidth;
+                    RoundRectangle2D face = new RoundRectangle2D.Double(x + 8, top + 10, faceWidth - 16, keyHeight - 20, 24, 24);
+                    RoundRectangle2D shadow = new RoundRectangle2D.Double(x + 8, top + 14, faceWidth - 16, keyHeight - 20, 24, 24);
+                    g.setColor(new Color(0, 0, 0, 0x50));
+                    g.fill(shadow);
+                    g.setComposite(AlphaComposite.Src);
+                    g.setColor(row == rows.length ? new Color(0xD0, 0xE4, 0xFF) : new Color(0xFA, 0xFA, 0xFC));
+                    g.fill(face);
+                    g.setComposite(AlphaComposite.SrcOver);
+                    String label = row < rows.length ? String.valueOf(keys.charAt(k)) : "space";
+                    g.setColor(new Color(0x20, 0x21, 0x24));
+                    int labelWidth = g.getFontMetrics().stringWidth(label);
+                    g.drawString(label, x + (faceWidth - labelWidth) / 2, top + keyHeight / 2 + 16);
+                }
+            }
+        }
+
+        private static int clamp(int v) {
+            return Math.max(0, Math.min(255, v));
+        }
+    }
+}

@@ -1,0 +1,24 @@
+# Sourced by ./check and ./demo: installs the Debian packages given that are
+# not installed yet (as root, or through sudo), and nothing else.
+ensure_packages() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  ((${#missing[@]} == 0)) && return 0
+  echo "Installing missing Debian packages: ${missing[*]}"
+  local sudo=()
+  if ((EUID != 0)); then
+    command -v sudo >/dev/null || { echo "need root or sudo to install ${missing[*]}" >&2; return 1; }
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+      apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What every native build of the library needs.
+IME_BUILD_PACKAGES=(cmake ninja-build g++ binutils
+  android-libnativehelper-dev android-platform-frameworks-native-headers
+  openjdk-17-jdk-headless)
