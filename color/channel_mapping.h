@@ -13,10 +13,11 @@ namespace ime {
 
 constexpr uint32_t kAlphaMask = 0xFF000000u;
 
-// max(0, floor((680 v - 33792) / 1024)); 0..255 onto 0..136.
+// max(0, floor((680 v - 33792) / 1024)); 0..255 onto 0..136. The clamp is
+// a mask, not a branch: on photo-like content the sign is a coin toss.
 static inline uint32_t nightChannel(uint32_t v) {
   const int32_t t = static_cast<int32_t>(680 * v) - 33792;
-  return t < 0 ? 0 : static_cast<uint32_t>(t) >> 10;
+  return static_cast<uint32_t>(t & ~(t >> 31)) >> 10;
 }
 
 // min(255, floor((1024 v + 33792) / 680)); 0..255 onto 49..255.

@@ -21,6 +21,8 @@ void nightRowSse2(uint8_t* pixels, size_t count);
 void dayRowSse2(uint8_t* pixels, size_t count);
 void nightRowAvx2(uint8_t* pixels, size_t count);
 void dayRowAvx2(uint8_t* pixels, size_t count);
+void nightRowAvx512(uint8_t* pixels, size_t count);
+void dayRowAvx512(uint8_t* pixels, size_t count);
 #endif
 
 #if defined(__aarch64__)

@@ -8,22 +8,32 @@ namespace ime {
 namespace {
 
 #if defined(__x86_64__)
-// AVX2 needs the CPU to have it and the OS to save the YMM state.
-bool cpuHasAvx2() {
+struct X86Features {
+  bool avx2 = false;
+  bool avx512 = false;  // F and BW
+};
+
+// What the CPU has and the OS saves the registers of.
+X86Features readX86Features() {
+  X86Features features;
   unsigned eax, ebx, ecx, edx;
-  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return features;
   const unsigned kOsxsave = 1u << 27, kAvx = 1u << 28;
-  if ((ecx & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) return false;
-  unsigned xcr0Low, xcr0High;
-  __asm__("xgetbv" : "=a"(xcr0Low), "=d"(xcr0High) : "c"(0));
-  if ((xcr0Low & 0x6) != 0x6) return false;  // XMM and YMM state enabled
-  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-  return (ebx & (1u << 5)) != 0;
+  if ((ecx & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) return features;
+  unsigned xcr0, xcr0High;
+  __asm__("xgetbv" : "=a"(xcr0), "=d"(xcr0High) : "c"(0));
+  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return features;
+  const unsigned kYmmState = 0x06, kZmmState = 0xE6;
+  const unsigned kAvx2 = 1u << 5, kAvx512F = 1u << 16, kAvx512BW = 1u << 30;
+  features.avx2 = (xcr0 & kYmmState) == kYmmState && (ebx & kAvx2) != 0;
+  features.avx512 = (xcr0 & kZmmState) == kZmmState &&
+                    (ebx & (kAvx512F | kAvx512BW)) == (kAvx512F | kAvx512BW);
+  return features;
 }
 
 // CPUID traps to the hypervisor in a VM and costs microseconds there; a pass
 // this short is done by SSE2 in less time than the question takes.
-constexpr size_t kAvx2MinWords = 4096;
+constexpr size_t kWideMinWords = 4096;
 #endif
 
 }  // namespace
@@ -36,7 +46,9 @@ bool rowPathAvailable(RowPath path) {
     case RowPath::kSse2:
       return true;
     case RowPath::kAvx2:
-      return cpuHasAvx2();
+      return readX86Features().avx2;
+    case RowPath::kAvx512:
+      return readX86Features().avx512;
 #endif
 #if defined(__aarch64__)
     case RowPath::kNeon:
@@ -49,8 +61,11 @@ bool rowPathAvailable(RowPath path) {
 
 RowPath bestRowPath(size_t words) {
 #if defined(__x86_64__)
-  return words >= kAvx2MinWords && cpuHasAvx2() ? RowPath::kAvx2
-                                                : RowPath::kSse2;
+  if (words < kWideMinWords) return RowPath::kSse2;
+  const X86Features features = readX86Features();
+  return features.avx512 ? RowPath::kAvx512
+         : features.avx2 ? RowPath::kAvx2
+                         : RowPath::kSse2;
 #elif defined(__aarch64__)
   (void)words;
   return RowPath::kNeon;
@@ -67,6 +82,8 @@ RowFunction rowFunction(RowPath path, bool night) {
       return night ? nightRowSse2 : dayRowSse2;
     case RowPath::kAvx2:
       return night ? nightRowAvx2 : dayRowAvx2;
+    case RowPath::kAvx512:
+      return night ? nightRowAvx512 : dayRowAvx512;
 #endif
 #if defined(__aarch64__)
     case RowPath::kNeon:

@@ -10,7 +10,7 @@
 
 namespace ime {
 
-enum class RowPath { kC, kSse2, kAvx2, kNeon };
+enum class RowPath { kC, kSse2, kAvx2, kAvx512, kNeon };
 
 bool rowPathAvailable(RowPath path);
 

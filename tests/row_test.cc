@@ -14,7 +14,8 @@ using ime::RowPath;
 
 std::vector<RowPath> availablePaths() {
   std::vector<RowPath> paths;
-  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2, RowPath::kNeon}) {
+  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2, RowPath::kAvx512,
+                     RowPath::kNeon}) {
     if (ime::rowPathAvailable(p)) paths.push_back(p);
   }
   return paths;
@@ -25,6 +26,7 @@ std::string pathName(const testing::TestParamInfo<RowPath>& info) {
     case RowPath::kC: return "C";
     case RowPath::kSse2: return "Sse2";
     case RowPath::kAvx2: return "Avx2";
+    case RowPath::kAvx512: return "Avx512";
     case RowPath::kNeon: return "Neon";
   }
   return "Unknown";
