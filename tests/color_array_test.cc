@@ -107,6 +107,7 @@ TEST_P(ColorArray, NullSourceCallsNothing) {
   jintArray dst = vm_.newArray({1, 2, 3});
   tint(nullptr, dst, 0x123456);
   tint(nullptr, nullptr, 0x123456);
+  Java_com_zarnu_util_ImeGraphics_glChangeColor(nullptr, nullptr, dst, dst, 1);
   EXPECT_TRUE(vm_.calls().empty());
   EXPECT_EQ(vm_.contents(dst), (std::vector<jint>{1, 2, 3}));
 }
