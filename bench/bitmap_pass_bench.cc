@@ -96,7 +96,8 @@ void runPass(benchmark::State& state, Pass pass) {
 void libraryPass(benchmark::State& state) {
   runPass(state, [](uint32_t* pixels, bool night) {
     FakeBitmap bitmap;
-    bitmap.info = {kWidth, kHeight, kWidth * 4, ANDROID_BITMAP_FORMAT_RGBA_8888, 0};
+    bitmap.info = {kWidth, kHeight, kWidth * 4, ANDROID_BITMAP_FORMAT_RGBA_8888,
+                   0};
     bitmap.pixels = pixels;
     changeDayNightModeInner(reinterpret_cast<JNIEnv*>(&bitmap), bitmap.handle(),
                             night ? 1 : 0);
@@ -105,8 +106,8 @@ void libraryPass(benchmark::State& state) {
 
 void scalarPass(benchmark::State& state) {
   runPass(state, [](uint32_t* pixels, bool night) {
-    ime::rowFunction(ime::RowPath::kC, night)(reinterpret_cast<uint8_t*>(pixels),
-                                              kWords);
+    ime::rowFunction(ime::RowPath::kC, night)(
+        reinterpret_cast<uint8_t*>(pixels), kWords);
   });
 }
 
@@ -133,7 +134,8 @@ void libyuvTablePass(benchmark::State& state) {
   }
   runPass(state, [](uint32_t* pixels, bool night) {
     libyuv::RGBColorTable(reinterpret_cast<uint8_t*>(pixels), int(kWidth) * 4,
-                          tables[night ? 1 : 0], 0, 0, int(kWidth), int(kHeight));
+                          tables[night ? 1 : 0], 0, 0, int(kWidth),
+                          int(kHeight));
   });
 }
 
@@ -144,7 +146,9 @@ void readModifyWrite(benchmark::State& state) {
 }
 
 void forEachCase(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"content", "night"})->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+  b->ArgNames({"content", "night"})
+      ->Unit(benchmark::kMicrosecond)
+      ->MinTime(0.5);
   for (int which : {0, 1}) {
     for (int night : {1, 0}) b->Args({which, night});
   }
@@ -152,7 +156,9 @@ void forEachCase(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(libraryPass)->Apply(forEachCase);
 BENCHMARK(rowPath)->Apply([](benchmark::internal::Benchmark* b) {
-  b->ArgNames({"content", "night", "path"})->Unit(benchmark::kMicrosecond)->MinTime(0.5);
+  b->ArgNames({"content", "night", "path"})
+      ->Unit(benchmark::kMicrosecond)
+      ->MinTime(0.5);
   for (int path : {int(ime::RowPath::kC), int(ime::RowPath::kSse2),
                    int(ime::RowPath::kAvx2), int(ime::RowPath::kAvx512),
                    int(ime::RowPath::kNeon)}) {
@@ -166,7 +172,8 @@ BENCHMARK(readModifyWrite)->Apply(forEachCase);
 // Collects each run's time per pixel word so the ratios can be printed.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}  // plain text, for READMEs and logs
+  RatioReporter()
+      : ConsoleReporter(OO_Tabular) {}  // plain text, for READMEs and logs
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
@@ -184,8 +191,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
                   pass / t.at("readModifyWrite"), t.at("scalarPass") / pass,
                   t.at("libyuvTablePass") / pass);
     }
-    std::printf("goals: pass/rmw <= 1.3, scalar/pass >= 5 (photo) and >= 1, "
-                "libyuv/pass >= 2\n");
+    std::printf(
+        "goals: pass/rmw <= 1.3, scalar/pass >= 5 (photo) and >= 1, "
+        "libyuv/pass >= 2\n");
   }
 
  private:

@@ -52,7 +52,9 @@ static inline uint32_t loadWord(const uint8_t* p) {
   memcpy(&w, p, sizeof w);
   return w;
 }
-static inline void storeWord(uint8_t* p, uint32_t w) { memcpy(p, &w, sizeof w); }
+static inline void storeWord(uint8_t* p, uint32_t w) {
+  memcpy(p, &w, sizeof w);
+}
 
 // Converts each of `count` words by itself: the tails of the vector rows.
 template <uint32_t (*Convert)(uint32_t)>

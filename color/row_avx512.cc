@@ -6,7 +6,6 @@
 // Built with a target attribute; the dispatcher calls these only where the
 // CPU and OS support AVX-512.
 #include <immintrin.h>
-
 #include <stdint.h>
 
 #include "color/channel_mapping.h"
@@ -19,8 +18,8 @@ namespace {
 
 // `out` where the word is visible, `in` where its alpha byte is zero.
 IME_AVX512 inline __m512i keepTransparent(__m512i in, __m512i out) {
-  const __mmask16 visible =
-      _mm512_test_epi32_mask(in, _mm512_set1_epi32(static_cast<int>(kAlphaMask)));
+  const __mmask16 visible = _mm512_test_epi32_mask(
+      in, _mm512_set1_epi32(static_cast<int>(kAlphaMask)));
   return _mm512_mask_mov_epi32(in, visible, out);
 }
 

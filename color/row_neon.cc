@@ -34,9 +34,10 @@ inline uint32x4_t nightVector(uint32x4_t in) {
   const uint8x8_t scale = vld1_u8(scaleLanes);
   const uint16x8_t drop = perChannel(4224, 0);
   const uint16x8_t low = vqsubq_u16(vmull_u8(vget_low_u8(bytes), scale), drop);
-  const uint16x8_t high = vqsubq_u16(vmull_u8(vget_high_u8(bytes), scale), drop);
-  return keepTransparent(in, vcombine_u8(vshrn_n_u16(low, 7),
-                                         vshrn_n_u16(high, 7)));
+  const uint16x8_t high =
+      vqsubq_u16(vmull_u8(vget_high_u8(bytes), scale), drop);
+  return keepTransparent(
+      in, vcombine_u8(vshrn_n_u16(low, 7), vshrn_n_u16(high, 7)));
 }
 
 inline uint8x8_t dayHalf(uint8x8_t bytes, uint16x8_t lift, uint16x8_t scale) {
@@ -50,8 +51,9 @@ inline uint32x4_t dayVector(uint32x4_t in) {
   const uint8x16_t bytes = vreinterpretq_u8_u32(in);
   const uint16x8_t lift = perChannel(4225, 0);
   const uint16x8_t scale = perChannel(771, 512);
-  return keepTransparent(in, vcombine_u8(dayHalf(vget_low_u8(bytes), lift, scale),
-                                         dayHalf(vget_high_u8(bytes), lift, scale)));
+  return keepTransparent(
+      in, vcombine_u8(dayHalf(vget_low_u8(bytes), lift, scale),
+                      dayHalf(vget_high_u8(bytes), lift, scale)));
 }
 
 template <uint32x4_t (*Convert)(uint32x4_t), uint32_t (*ConvertWord)(uint32_t)>

@@ -5,7 +5,6 @@
 // Test and demo scaffolding only; the device build links the real library.
 #include <android/bitmap.h>
 #include <jni.h>
-
 #include <stdint.h>
 
 namespace {
@@ -31,7 +30,8 @@ struct BitmapFields {
     return env->GetBooleanField(bitmap, id("mRecycled", "Z")) == JNI_TRUE;
   }
   void* pixels() const {
-    jobject buffer = env->GetObjectField(bitmap, id("mBuffer", "Ljava/nio/ByteBuffer;"));
+    jobject buffer =
+        env->GetObjectField(bitmap, id("mBuffer", "Ljava/nio/ByteBuffer;"));
     void* base = env->GetDirectBufferAddress(buffer);
     env->DeleteLocalRef(buffer);
     return static_cast<uint8_t*>(base) + getInt("mOffset");
@@ -54,7 +54,8 @@ bool isBitmap(JNIEnv* env, jobject object) {
 
 extern "C" {
 
-int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap, AndroidBitmapInfo* info) {
+int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap,
+                          AndroidBitmapInfo* info) {
   if (!isBitmap(env, jbitmap)) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   const BitmapFields bitmap{env, jbitmap};
   const jint injected = bitmap.getInt("mGetInfoResult");

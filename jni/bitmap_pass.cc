@@ -8,10 +8,12 @@
 
 namespace {
 
-inline void convertBitmap(JNIEnv* env, jobject bitmap, unsigned char nightMode) {
+inline void convertBitmap(JNIEnv* env, jobject bitmap,
+                          unsigned char nightMode) {
   if (env == nullptr || bitmap == nullptr) return;
   AndroidBitmapInfo info;
-  if (AndroidBitmap_getInfo(env, bitmap, &info) != ANDROID_BITMAP_RESULT_SUCCESS)
+  if (AndroidBitmap_getInfo(env, bitmap, &info) !=
+      ANDROID_BITMAP_RESULT_SUCCESS)
     return;
   if (info.format != ANDROID_BITMAP_FORMAT_RGBA_8888) return;
   void* pixels = nullptr;

@@ -2,7 +2,6 @@
 // element's alpha ORed with one colour. The source is only borrowed and is
 // never written back; the destination is written one element at a time.
 #include <jni.h>
-
 #include <stdint.h>
 
 #include "color/day_night.h"

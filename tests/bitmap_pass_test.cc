@@ -48,7 +48,8 @@ class GuardedBitmap {
     for (size_t i = 0; i < before_.size(); ++i) {
       const size_t col = i < offset_ ? SIZE_MAX : (i - offset_) % stride;
       if (col >= 4ull * width) {
-        ASSERT_EQ(memory_.data()[i], before_[i]) << "byte " << i << " outside the pixels";
+        ASSERT_EQ(memory_.data()[i], before_[i])
+            << "byte " << i << " outside the pixels";
       } else if (col % 4 == 0) {
         uint32_t want = wordAt(&before_[i]);
         for (int t = 0; t < times; ++t) want = referenceWord(want, night);
@@ -74,7 +75,8 @@ class BitmapPass : public testing::Test {
     Java_com_zarnu_util_ImeGraphics_glSetNight(vm_.env(), nullptr, b.handle());
   }
   void day(GuardedBitmap& b) {
-    Java_com_zarnu_util_ImeGraphics_glSetToDayMode(vm_.env(), nullptr, b.handle());
+    Java_com_zarnu_util_ImeGraphics_glSetToDayMode(vm_.env(), nullptr,
+                                                   b.handle());
   }
   TrapJniEnv vm_;  // the pass itself calls no JNI function
 };
@@ -82,7 +84,8 @@ class BitmapPass : public testing::Test {
 TEST_F(BitmapPass, EveryWidthAndStartAndBothModes) {
   for (uint32_t width = 1; width <= 100; ++width) {
     for (size_t offset = 0; offset < 64; offset += 4) {
-      if (offset != 0 && width % 9 != 0 && width > 20) continue;  // keep it quick
+      if (offset != 0 && width % 9 != 0 && width > 20)
+        continue;  // keep it quick
       GuardedBitmap nightBitmap(width, 3, 4 * width, 1, offset);
       night(nightBitmap);
       nightBitmap.expectConverted(true);
@@ -141,8 +144,8 @@ TEST_F(BitmapPass, PaddedRowsConvertEachRowAndKeepPadding) {
 }
 
 TEST_F(BitmapPass, EveryOtherFormatIsNeitherLockedNorTouched) {
-  for (int32_t format : {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1, 0x101,
-                         INT32_MIN, INT32_MAX}) {
+  for (int32_t format :
+       {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1, 0x101, INT32_MIN, INT32_MAX}) {
     GuardedBitmap bitmap(16, 4, 64, format);
     night(bitmap);
     day(bitmap);
@@ -175,8 +178,8 @@ TEST_F(BitmapPass, FailuresLeaveTheBitmapAlone) {
 TEST_F(BitmapPass, EmptyOrImpossibleSizesAreLockedAndUnlockedOnly) {
   const struct {
     uint32_t width, height, stride;
-  } cases[] = {{0, 4, 64}, {16, 0, 64}, {0, 0, 0}, {16, 4, 63}, {16, 4, 0},
-               {0xFFFFFFFF, 2, 64}};
+  } cases[] = {{0, 4, 64},  {16, 0, 64}, {0, 0, 0},
+               {16, 4, 63}, {16, 4, 0},  {0xFFFFFFFF, 2, 64}};
   for (const auto& c : cases) {
     GuardedBitmap bitmap(c.width, c.height, c.stride);
     bitmap.fake.info = {c.width, c.height, c.stride, 1, 0};

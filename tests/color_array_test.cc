@@ -26,7 +26,8 @@ class ColorArray : public testing::TestWithParam<bool> {
     EXPECT_EQ(vm_.outstandingBorrows(), 0u);
   }
   void tint(jintArray src, jintArray dst, jint rgb) {
-    Java_com_zarnu_util_ImeGraphics_glChangeColor(vm_.env(), nullptr, src, dst, rgb);
+    Java_com_zarnu_util_ImeGraphics_glChangeColor(vm_.env(), nullptr, src, dst,
+                                                  rgb);
   }
   std::vector<std::string> functionsCalled() const {
     std::vector<std::string> names;
@@ -73,10 +74,12 @@ TEST_P(ColorArray, AnyLengths) {
     EXPECT_EQ(vm_.contents(src), source);
     const size_t written = std::min(n, m);
     for (size_t i = 0; i < m; ++i) {
-      const jint want = i < written ? jint((uint32_t(source[i]) & 0xFF000000u) |
-                                           uint32_t(rgb))
-                                    : destination[i];
-      ASSERT_EQ(vm_.contents(dst)[i], want) << "n " << n << " m " << m << " i " << i;
+      const jint want =
+          i < written
+              ? jint((uint32_t(source[i]) & 0xFF000000u) | uint32_t(rgb))
+              : destination[i];
+      ASSERT_EQ(vm_.contents(dst)[i], want)
+          << "n " << n << " m " << m << " i " << i;
     }
     const auto& calls = vm_.calls();
     ASSERT_EQ(calls.size() - callsBefore, 4 + written);
@@ -125,7 +128,8 @@ TEST_P(ColorArray, FailedBorrowEndsTheCall) {
   jintArray src = vm_.newArray({1, 2}), dst = vm_.newArray({3, 4});
   vm_.failGetElements = true;
   tint(src, dst, 0x123456);
-  EXPECT_EQ(functionsCalled(), (std::vector<std::string>{"GetIntArrayElements"}));
+  EXPECT_EQ(functionsCalled(),
+            (std::vector<std::string>{"GetIntArrayElements"}));
   EXPECT_EQ(vm_.pendingException(), "OutOfMemoryError");
   EXPECT_EQ(vm_.contents(dst), (std::vector<jint>{3, 4}));
   EXPECT_TRUE(vm_.violations().empty());

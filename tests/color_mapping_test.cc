@@ -53,10 +53,10 @@ TEST(ChannelMapping, NamedValues) {
   struct Case {
     int v, night, day;
   };
-  const Case cases[] = {{0, 0, 49},     {1, 0, 51},      {50, 0, 124},
-                        {51, 0, 126},   {52, 1, 128},    {100, 33, 200},
-                        {128, 52, 242}, {135, 56, 252},  {136, 57, 254},
-                        {137, 57, 255}, {200, 99, 255},  {254, 135, 255},
+  const Case cases[] = {{0, 0, 49},     {1, 0, 51},     {50, 0, 124},
+                        {51, 0, 126},   {52, 1, 128},   {100, 33, 200},
+                        {128, 52, 242}, {135, 56, 252}, {136, 57, 254},
+                        {137, 57, 255}, {200, 99, 255}, {254, 135, 255},
                         {255, 136, 255}};
   for (const Case& c : cases) {
     const uint32_t grey = 0xFF000000u | uint32_t(c.v) * 0x010101u;
@@ -95,10 +95,14 @@ TEST(ColorConversion, Words) {
     uint32_t in, night, day;
   };
   const Case cases[] = {
-      {0xFFFFFFFF, 0xFF888888, 0xFFFFFFFF}, {0xFF000000, 0xFF000000, 0xFF313131},
-      {0x80FFFFFF, 0x80888888, 0x80FFFFFF}, {0x01FFFFFF, 0x01888888, 0x01FFFFFF},
-      {0xFF336699, 0xFF002244, 0xFF7ECBFF}, {0xFF888888, 0xFF393939, 0xFFFEFEFE},
-      {0x80000000, 0x80000000, 0x80313131}, {0x7F010203, 0x7F000000, 0x7F333436},
+      {0xFFFFFFFF, 0xFF888888, 0xFFFFFFFF},
+      {0xFF000000, 0xFF000000, 0xFF313131},
+      {0x80FFFFFF, 0x80888888, 0x80FFFFFF},
+      {0x01FFFFFF, 0x01888888, 0x01FFFFFF},
+      {0xFF336699, 0xFF002244, 0xFF7ECBFF},
+      {0xFF888888, 0xFF393939, 0xFFFEFEFE},
+      {0x80000000, 0x80000000, 0x80313131},
+      {0x7F010203, 0x7F000000, 0x7F333436},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(night(c.in), c.night) << std::hex << c.in;

@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
   const uint32_t blockStep = argc > 1 ? uint32_t(std::atoi(argv[1])) : 1;
   if (blockStep == 0) return 2;
   std::vector<RowPath> paths;
-  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2, RowPath::kAvx512,
-                     RowPath::kNeon}) {
+  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2,
+                    RowPath::kAvx512, RowPath::kNeon}) {
     if (ime::rowPathAvailable(p)) paths.push_back(p);
   }
   const unsigned threads = 2;
@@ -82,7 +82,9 @@ int main(int argc, char** argv) {
   }
   for (auto& w : workers) w.join();
   const unsigned long total = failures[0] + failures[1];
-  std::printf("%zu paths, every %u-th block of 2^16 words, both mappings: "
-              "%lu mismatches\n", paths.size(), blockStep, total);
+  std::printf(
+      "%zu paths, every %u-th block of 2^16 words, both mappings: "
+      "%lu mismatches\n",
+      paths.size(), blockStep, total);
   return total == 0 ? 0 : 1;
 }

@@ -31,10 +31,12 @@ bool FakeArrayVm::enter(const char* function, jintArray array, jint index,
   calls_.push_back({function, array, index, length, mode});
   const bool release = std::string(function) == "ReleaseIntArrayElements";
   if (!pending_.empty() && !release) {
-    violations_.push_back(std::string(function) + " with " + pending_ + " pending");
+    violations_.push_back(std::string(function) + " with " + pending_ +
+                          " pending");
   }
   if (find(array) == nullptr) {
-    violations_.push_back(std::string(function) + " on a null or unknown array");
+    violations_.push_back(std::string(function) +
+                          " on a null or unknown array");
     return false;
   }
   return true;
@@ -75,7 +77,8 @@ void FakeArrayVm::setRegion(JNIEnv* env, jintArray array, jsize start,
   FakeArrayVm& vm = from<FakeArrayVm>(env);
   if (!vm.enter("SetIntArrayRegion", array, start, length)) return;
   std::vector<jint>& values = *vm.find(array);
-  if (start < 0 || length < 0 || size_t(start) + size_t(length) > values.size()) {
+  if (start < 0 || length < 0 ||
+      size_t(start) + size_t(length) > values.size()) {
     vm.pending_ = "ArrayIndexOutOfBoundsException";
     return;
   }
@@ -94,11 +97,10 @@ void FakeArrayVm::releaseElements(JNIEnv* env, jintArray array, jint* elements,
   std::vector<jint>& values = *vm.find(array);
   const std::vector<jint>& copy = it->second.copy;
   if (!copy.empty()) {
-    const bool guardsKept =
-        std::all_of(copy.begin(), copy.begin() + kGuard,
-                    [](jint v) { return v == kCanary; }) &&
-        std::all_of(copy.end() - kGuard, copy.end(),
-                    [](jint v) { return v == kCanary; });
+    const bool guardsKept = std::all_of(copy.begin(), copy.begin() + kGuard,
+                                        [](jint v) { return v == kCanary; }) &&
+                            std::all_of(copy.end() - kGuard, copy.end(),
+                                        [](jint v) { return v == kCanary; });
     if (!guardsKept) vm.violations_.push_back("wrote outside a borrowed copy");
     if (mode != JNI_ABORT) {
       std::copy(copy.begin() + kGuard, copy.end() - kGuard, values.begin());

@@ -8,7 +8,8 @@ FakeBitmap* from(JNIEnv* env, jobject bitmap) {
 
 extern "C" {
 
-int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap, AndroidBitmapInfo* info) {
+int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap,
+                          AndroidBitmapInfo* info) {
   FakeBitmap* bitmap = from(env, jbitmap);
   if (bitmap == nullptr) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   ++bitmap->getInfoCalls;

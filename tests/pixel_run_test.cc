@@ -25,7 +25,8 @@ TEST(PixelRun, EqualsConvertingEachWord) {
     const bool night = mode == 1;
     for (const auto& run : runs) {
       std::vector<uint32_t> words = run;
-      changeDayNightPixels(words.data(), static_cast<int32_t>(words.size()), mode);
+      changeDayNightPixels(words.data(), static_cast<int32_t>(words.size()),
+                           mode);
       for (size_t i = 0; i < run.size(); ++i) {
         ASSERT_EQ(words[i], referenceWord(run[i], night))
             << "mode " << int(mode) << " index " << i;
@@ -73,7 +74,8 @@ void expectRowsConverted(uint32_t width, uint32_t height, uint32_t stride,
       ASSERT_EQ(buffer.data()[i], before[i]) << "byte " << i << " changed";
     } else if (col % 4 == 0) {
       const size_t at = offset + row * stride + col;
-      ASSERT_EQ(wordAt(buffer.data() + at), referenceWord(wordAt(&before[at]), night))
+      ASSERT_EQ(wordAt(buffer.data() + at),
+                referenceWord(wordAt(&before[at]), night))
           << "row " << row << " word " << col / 4;
     }
   }
@@ -99,8 +101,8 @@ TEST(PixelRows, NothingForEmptyOrImpossibleGeometry) {
   struct Case {
     uint32_t width, height, stride;
   };
-  const Case cases[] = {{0, 4, 16}, {4, 0, 16}, {4, 4, 15}, {4, 4, 0},
-                        {5, 2, 12}};
+  const Case cases[] = {
+      {0, 4, 16}, {4, 0, 16}, {4, 4, 15}, {4, 4, 0}, {5, 2, 12}};
   for (const Case& c : cases) {
     expectRowsConverted(c.width, c.height, c.stride, 0, true);
   }

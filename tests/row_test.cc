@@ -14,8 +14,8 @@ using ime::RowPath;
 
 std::vector<RowPath> availablePaths() {
   std::vector<RowPath> paths;
-  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2, RowPath::kAvx512,
-                     RowPath::kNeon}) {
+  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2,
+                    RowPath::kAvx512, RowPath::kNeon}) {
     if (ime::rowPathAvailable(p)) paths.push_back(p);
   }
   return paths;
@@ -23,11 +23,16 @@ std::vector<RowPath> availablePaths() {
 
 std::string pathName(const testing::TestParamInfo<RowPath>& info) {
   switch (info.param) {
-    case RowPath::kC: return "C";
-    case RowPath::kSse2: return "Sse2";
-    case RowPath::kAvx2: return "Avx2";
-    case RowPath::kAvx512: return "Avx512";
-    case RowPath::kNeon: return "Neon";
+    case RowPath::kC:
+      return "C";
+    case RowPath::kSse2:
+      return "Sse2";
+    case RowPath::kAvx2:
+      return "Avx2";
+    case RowPath::kAvx512:
+      return "Avx512";
+    case RowPath::kNeon:
+      return "Neon";
   }
   return "Unknown";
 }
@@ -112,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(Available, RowPathTest,
                          testing::ValuesIn(availablePaths()), pathName);
 
 TEST(RowDispatch, ChoosesAnAvailablePath) {
-  for (size_t words : {size_t{0}, size_t{1}, size_t{4095}, size_t{4096},
-                       size_t{1} << 30}) {
+  for (size_t words :
+       {size_t{0}, size_t{1}, size_t{4095}, size_t{4096}, size_t{1} << 30}) {
     EXPECT_TRUE(ime::rowPathAvailable(ime::bestRowPath(words))) << words;
   }
   EXPECT_TRUE(ime::rowPathAvailable(RowPath::kC));

@@ -61,21 +61,23 @@ Outcome work(uint32_t seed, int rounds, StartLine* start = nullptr) {
 
   // Bitmaps of assorted sizes, strides and formats, large enough that some
   // take the widest row path.
-  const int32_t formats[] = {ANDROID_BITMAP_FORMAT_RGBA_8888,
-                             ANDROID_BITMAP_FORMAT_RGBA_8888,
-                             ANDROID_BITMAP_FORMAT_RGB_565,
-                             ANDROID_BITMAP_FORMAT_A_8};
+  const int32_t formats[] = {
+      ANDROID_BITMAP_FORMAT_RGBA_8888, ANDROID_BITMAP_FORMAT_RGBA_8888,
+      ANDROID_BITMAP_FORMAT_RGB_565, ANDROID_BITMAP_FORMAT_A_8};
   std::vector<FakeBitmap> fakes(6);
   for (size_t b = 0; b < fakes.size(); ++b) {
     const uint32_t width = 1 + rng() % 200, height = 1 + rng() % 60;
     const uint32_t stride = 4 * width + (b % 3 == 0 ? rng() % 16 : 0);
-    const std::vector<uint32_t> words = makeWords(
-        Content(b % 3), (size_t{stride} * height + 3) / 4, seed * 31 + uint32_t(b));
+    const std::vector<uint32_t> words =
+        makeWords(Content(b % 3), (size_t{stride} * height + 3) / 4,
+                  seed * 31 + uint32_t(b));
     out.bitmaps.emplace_back(size_t{stride} * height);
-    std::memcpy(out.bitmaps.back().data(), words.data(), out.bitmaps.back().size());
+    std::memcpy(out.bitmaps.back().data(), words.data(),
+                out.bitmaps.back().size());
     fakes[b].info = {width, height, stride, formats[b % 4], 0};
   }
-  for (size_t b = 0; b < fakes.size(); ++b) fakes[b].pixels = out.bitmaps[b].data();
+  for (size_t b = 0; b < fakes.size(); ++b)
+    fakes[b].pixels = out.bitmaps[b].data();
 
   std::vector<jint> source(1 + rng() % 300);
   for (jint& v : source) v = jint(rng());
@@ -85,20 +87,24 @@ Outcome work(uint32_t seed, int rounds, StartLine* start = nullptr) {
   if (start != nullptr) start->arriveAndWait();
   for (int round = 0; round < rounds; ++round) {
     const jint c = jint(rng());
-    out.colors.push_back(Java_com_zarnu_util_ImeGraphics_glSetNightColor(env, nullptr, c));
-    out.colors.push_back(Java_com_zarnu_util_ImeGraphics_glSetDayColor(env, nullptr, c));
+    out.colors.push_back(
+        Java_com_zarnu_util_ImeGraphics_glSetNightColor(env, nullptr, c));
+    out.colors.push_back(
+        Java_com_zarnu_util_ImeGraphics_glSetDayColor(env, nullptr, c));
     FakeBitmap& bitmap = fakes[rng() % fakes.size()];
     if (rng() % 2) {
       Java_com_zarnu_util_ImeGraphics_glSetNight(env, nullptr, bitmap.handle());
     } else {
-      Java_com_zarnu_util_ImeGraphics_glSetToDayMode(env, nullptr, bitmap.handle());
+      Java_com_zarnu_util_ImeGraphics_glSetToDayMode(env, nullptr,
+                                                     bitmap.handle());
     }
     Java_com_zarnu_util_ImeGraphics_glChangeColor(env, nullptr, src, dst, c);
   }
   for (const FakeBitmap& f : fakes) out.locksPaired &= f.locksPaired();
   out.arrays = {vm.contents(src), vm.contents(dst)};
   out.vmRulesKept = vm.violations().empty() && vm.trapped().empty() &&
-                    vm.pendingException().empty() && vm.outstandingBorrows() == 0;
+                    vm.pendingException().empty() &&
+                    vm.outstandingBorrows() == 0;
   return out;
 }
 
@@ -115,7 +121,8 @@ TEST(Stress, ConcurrentCallsMatchOneThread) {
   for (auto& thread : threads) thread.join();
 
   std::vector<Outcome> alone;
-  for (int t = 0; t < kThreads; ++t) alone.push_back(work(uint32_t(t), kRounds));
+  for (int t = 0; t < kThreads; ++t)
+    alone.push_back(work(uint32_t(t), kRounds));
 
   for (int t = 0; t < kThreads; ++t) {
     EXPECT_TRUE(alone[size_t(t)].locksPaired);

@@ -41,13 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const uint32_t height = data.ConsumeIntegralInRange<uint32_t>(0, 24);
   const uint32_t rowBytes = 4 * width;
   // Mostly valid strides (with padding), sometimes one shorter than a row.
-  const uint32_t stride = data.ConsumeBool()
-                              ? rowBytes + data.ConsumeIntegralInRange<uint32_t>(0, 70)
-                              : data.ConsumeIntegralInRange<uint32_t>(0, rowBytes);
+  const uint32_t stride =
+      data.ConsumeBool()
+          ? rowBytes + data.ConsumeIntegralInRange<uint32_t>(0, 70)
+          : data.ConsumeIntegralInRange<uint32_t>(0, rowBytes);
   const size_t offset = data.ConsumeIntegralInRange<size_t>(0, 63);
   const int32_t format = data.ConsumeBool() ? ANDROID_BITMAP_FORMAT_RGBA_8888
                                             : data.ConsumeIntegral<int32_t>();
-  const int getInfoResult = data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -1 : 0;
+  const int getInfoResult =
+      data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -1 : 0;
   const int lockResult = data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -3 : 0;
 
   const size_t size_ = offset + size_t{stride} * height;
@@ -65,11 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     ime::rowFunction(path, mode == 1)(run.data() + offset, words);
     for (size_t i = 0; i < size_; ++i) {
       const bool inRun = i >= offset && i < offset + 4 * words;
-      if (!inRun) require(run.data()[i] == before[i], "row path wrote outside its run");
+      if (!inRun)
+        require(run.data()[i] == before[i], "row path wrote outside its run");
     }
     for (size_t w = 0; w < words; ++w) {
       const size_t at = offset + 4 * w;
-      require(wordAt(run.data() + at) == referenceWord(wordAt(&before[at]), mode == 1),
+      require(wordAt(run.data() + at) ==
+                  referenceWord(wordAt(&before[at]), mode == 1),
               "row path disagrees with the per-word conversion");
     }
     require(run.guardsIntact(), "row path wrote past the buffer");
@@ -87,16 +91,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   require(vm.trapped().empty(), "the pass called a JNI function");
   require(bitmap.locksPaired(), "lock and unlock not paired");
   require(memory.guardsIntact(), "the pass wrote past the bitmap");
-  const bool converts = getInfoResult == 0 && format == ANDROID_BITMAP_FORMAT_RGBA_8888 &&
-                        lockResult == 0 && width > 0 && height > 0 && stride >= rowBytes;
+  const bool converts =
+      getInfoResult == 0 && format == ANDROID_BITMAP_FORMAT_RGBA_8888 &&
+      lockResult == 0 && width > 0 && height > 0 && stride >= rowBytes;
   require(bitmap.lockCalls == (getInfoResult == 0 && format == 1 ? 1 : 0),
           "locked a bitmap it may not convert");
   for (size_t i = 0; i < size_; ++i) {
-    const size_t col = i < offset ? SIZE_MAX : (i - offset) % (stride ? stride : 1);
+    const size_t col =
+        i < offset ? SIZE_MAX : (i - offset) % (stride ? stride : 1);
     if (!converts || col >= rowBytes) {
-      require(memory.data()[i] == before[i], "the pass changed a byte it must not");
+      require(memory.data()[i] == before[i],
+              "the pass changed a byte it must not");
     } else if (col % 4 == 0) {
-      require(wordAt(memory.data() + i) == referenceWord(wordAt(&before[i]), mode == 1),
+      require(wordAt(memory.data() + i) ==
+                  referenceWord(wordAt(&before[i]), mode == 1),
               "the pass converted a pixel wrongly");
     }
   }

@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   jintArray src = nullSource ? nullptr : vm.newArray(source);
   jintArray dst = nullDestination ? nullptr : vm.newArray(destination);
-  Java_com_zarnu_util_ImeGraphics_glChangeColor(vm.env(), nullptr, src, dst, rgb);
+  Java_com_zarnu_util_ImeGraphics_glChangeColor(vm.env(), nullptr, src, dst,
+                                                rgb);
 
   require(vm.trapped().empty(), "called a JNI function it may not use");
   require(vm.violations().empty(), "broke a JNI rule");
@@ -50,13 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const bool borrowed = !nullSource && !vm.failGetElements;
   require(vm.pendingException().empty() == (borrowed || nullSource),
           "left an exception pending");
-  if (src != nullptr) require(vm.contents(src) == source || src == dst, "changed the source");
+  if (src != nullptr)
+    require(vm.contents(src) == source || src == dst, "changed the source");
   if (dst != nullptr && src != dst) {
     const std::vector<jint>& out = vm.contents(dst);
     for (size_t i = 0; i < destination.size(); ++i) {
       const bool written = borrowed && i < source.size();
-      const jint want = written ? jint((uint32_t(source[i]) & 0xFF000000u) | uint32_t(rgb))
-                                : destination[i];
+      const jint want =
+          written ? jint((uint32_t(source[i]) & 0xFF000000u) | uint32_t(rgb))
+                  : destination[i];
       require(out[i] == want, "wrong destination element");
     }
   }
