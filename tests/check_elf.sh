@@ -51,7 +51,8 @@ done
 # No C++ runtime, nothing but libc and the platform's bitmap library.
 while read -r needed; do
   case $needed in
-    libc.so* | ld-linux-*.so* | libjnigraphics.so) ;;  # loader: glibc keeps the arm64 stack canary there
+    # glibc keeps the arm64 stack canary in the dynamic loader.
+    libc.so* | ld-linux-*.so* | libjnigraphics.so) ;;
     *) fail "needs $needed" ;;
   esac
 done < <(sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' <<<"$dynamic")
@@ -61,6 +62,11 @@ while read -r name size; do
   [[ $((16#$size)) -ne 0 ]] && fail "has $name of 0x$size bytes"
 done < <(awk '{ sub(/^ *\[ *[0-9]+\] */, "") }
   $1 ~ /^\.(data|bss|tdata|tbss)$/ { print $1, $5 }' <<<"$sections")
+
+# The stack protector guards the one function with a local whose address is
+# taken (the bitmap description), so its failure handler is imported.
+readelf --dyn-syms -W "$lib" | grep -q ' UND __stack_chk_fail' ||
+  fail "not built with the stack protector"
 
 grep -q 'GNU_RELRO' <<<"$segments" || fail "no RELRO segment"
 grep -Eq '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW' <<<"$dynamic" || fail "not linked with -z now"
