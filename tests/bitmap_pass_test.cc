@@ -38,29 +38,22 @@ class GuardedBitmap {
 
   jobject handle() { return fake.handle(); }
   bool untouched() const {
-    return std::equal(before_.begin(), before_.end(), memory_.data()) &&
-           memory_.guardsIntact();
+    return mismatch(true, 0).empty() && memory_.guardsIntact();
   }
   // Each pixel converted `times` times with the given mapping, padding and
   // guards unchanged.
   void expectConverted(bool night, int times = 1) const {
-    const uint32_t width = fake.info.width, stride = fake.info.stride;
-    for (size_t i = 0; i < before_.size(); ++i) {
-      const size_t col = i < offset_ ? SIZE_MAX : (i - offset_) % stride;
-      if (col >= 4ull * width) {
-        ASSERT_EQ(memory_.data()[i], before_[i])
-            << "byte " << i << " outside the pixels";
-      } else if (col % 4 == 0) {
-        uint32_t want = wordAt(&before_[i]);
-        for (int t = 0; t < times; ++t) want = referenceWord(want, night);
-        ASSERT_EQ(wordAt(memory_.data() + i), want)
-            << "width " << width << " stride " << stride << " byte " << i;
-      }
-    }
-    ASSERT_TRUE(memory_.guardsIntact());
+    EXPECT_EQ(mismatch(night, times), "");
+    EXPECT_TRUE(memory_.guardsIntact());
   }
 
  private:
+  std::string mismatch(bool night, int times) const {
+    return imageMismatch(before_.data(), memory_.data(), before_.size(),
+                         offset_, fake.info.width, fake.info.stride, night,
+                         times);
+  }
+
   GuardedBytes memory_;
   std::vector<uint8_t> before_;
   size_t offset_;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "color/day_night.h"
@@ -47,6 +48,34 @@ class GuardedBytes {
   std::vector<uint8_t> bytes_;
   size_t size_;
 };
+
+// Describes where image memory that held `before` and now holds `after` is
+// not as a pass should leave it, or returns "" if it is: rows of `width` words
+// every `stride` bytes from byte `offset`, each word converted `times` times
+// with the given mapping, and every other byte unchanged. `times` 0 means
+// nothing at all may change.
+inline std::string imageMismatch(const uint8_t* before, const uint8_t* after,
+                                 size_t size, size_t offset, uint32_t width,
+                                 uint32_t stride, bool night, int times) {
+  for (size_t i = 0; i < size; ++i) {
+    const bool pixel = times > 0 && stride > 0 && i >= offset &&
+                       (i - offset) % stride < 4ull * width;
+    if (!pixel) {
+      if (after[i] != before[i]) {
+        return "byte " + std::to_string(i) + " outside the pixels changed";
+      }
+    } else if ((i - offset) % stride % 4 == 0) {
+      uint32_t want = wordAt(before + i);
+      for (int t = 0; t < times; ++t) want = referenceWord(want, night);
+      if (wordAt(after + i) != want) {
+        return "pixel at byte " + std::to_string(i) + " of width " +
+               std::to_string(width) + ", stride " + std::to_string(stride) +
+               " is wrong";
+      }
+    }
+  }
+  return "";
+}
 
 // Pixel words in the mixes a bitmap holds: photo-like (every word differs),
 // flat runs, and repeats of a few colours, with transparent and barely

@@ -52,20 +52,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -1 : 0;
   const int lockResult = data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -3 : 0;
 
-  const size_t size_ = offset + size_t{stride} * height;
-  GuardedBytes memory(size_);
-  fillFrom(data, memory.data(), size_);
-  const std::vector<uint8_t> before(memory.data(), memory.data() + size_);
+  const size_t imageBytes = offset + size_t{stride} * height;
+  GuardedBytes memory(imageBytes);
+  fillFrom(data, memory.data(), imageBytes);
+  const std::vector<uint8_t> before(memory.data(), memory.data() + imageBytes);
 
   // Every row path over the same bytes taken as one run of words.
-  const size_t words = (size_ - offset) / 4;
+  const size_t words = (imageBytes - offset) / 4;
   for (auto path : {ime::RowPath::kC, ime::RowPath::kSse2, ime::RowPath::kAvx2,
                     ime::RowPath::kAvx512, ime::RowPath::kNeon}) {
     if (!ime::rowPathAvailable(path)) continue;
-    GuardedBytes run(size_);
+    GuardedBytes run(imageBytes);
     std::copy(before.begin(), before.end(), run.data());
     ime::rowFunction(path, mode == 1)(run.data() + offset, words);
-    for (size_t i = 0; i < size_; ++i) {
+    for (size_t i = 0; i < imageBytes; ++i) {
       const bool inRun = i >= offset && i < offset + 4 * words;
       if (!inRun)
         require(run.data()[i] == before[i], "row path wrote outside its run");
@@ -96,17 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       lockResult == 0 && width > 0 && height > 0 && stride >= rowBytes;
   require(bitmap.lockCalls == (getInfoResult == 0 && format == 1 ? 1 : 0),
           "locked a bitmap it may not convert");
-  for (size_t i = 0; i < size_; ++i) {
-    const size_t col =
-        i < offset ? SIZE_MAX : (i - offset) % (stride ? stride : 1);
-    if (!converts || col >= rowBytes) {
-      require(memory.data()[i] == before[i],
-              "the pass changed a byte it must not");
-    } else if (col % 4 == 0) {
-      require(wordAt(memory.data() + i) ==
-                  referenceWord(wordAt(&before[i]), mode == 1),
-              "the pass converted a pixel wrongly");
-    }
-  }
+  require(imageMismatch(before.data(), memory.data(), imageBytes, offset, width,
+                        stride, mode == 1, converts ? 1 : 0)
+              .empty(),
+          "the pass left a byte as it must not");
   return 0;
 }
