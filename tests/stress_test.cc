@@ -59,14 +59,14 @@ Outcome work(uint32_t seed, int rounds, StartLine* start = nullptr) {
   FakeArrayVm vm(seed % 2 == 0);
   JNIEnv* env = vm.env();
 
-  // Bitmaps of assorted sizes, strides and formats, large enough that some
+  // Bitmaps of assorted sizes, strides and formats; some large enough to
   // take the widest row path.
   const int32_t formats[] = {
       ANDROID_BITMAP_FORMAT_RGBA_8888, ANDROID_BITMAP_FORMAT_RGBA_8888,
       ANDROID_BITMAP_FORMAT_RGB_565, ANDROID_BITMAP_FORMAT_A_8};
   std::vector<FakeBitmap> fakes(6);
   for (size_t b = 0; b < fakes.size(); ++b) {
-    const uint32_t width = 1 + rng() % 200, height = 1 + rng() % 60;
+    const uint32_t width = 1 + rng() % 400, height = 1 + rng() % 160;
     const uint32_t stride = 4 * width + (b % 3 == 0 ? rng() % 16 : 0);
     const std::vector<uint32_t> words =
         makeWords(Content(b % 3), (size_t{stride} * height + 3) / 4,
