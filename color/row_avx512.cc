@@ -1,8 +1,8 @@
 // AVX-512 (F and BW) rows: sixteen pixels a vector. The lane arithmetic is
-// that of the SSE2 rows (see row_sse2.cc); the wider registers, a ternary
-// logic op for the merge and a mask register for the transparent words make
-// this the only x86 path with fewer operations per pixel than memory allows
-// time for, so the pass runs at the speed of reading and writing the bitmap.
+// that of the SSE2 rows (see row_sse2.cc). Wider registers, a ternary logic
+// op for the merge and a mask register for the transparent words cut the
+// work per pixel enough for the pass to keep up with memory, which the AVX2
+// rows do not on current cores.
 // Built with a target attribute; the dispatcher calls these only where the
 // CPU and OS support AVX-512.
 #include <immintrin.h>
