@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "color/row_dispatch.h"
+#include "pixel_test_support.h"
 
 namespace {
 
@@ -67,11 +68,7 @@ unsigned long checkBlocks(const std::vector<RowPath>& paths, uint32_t first,
 int main(int argc, char** argv) {
   const uint32_t blockStep = argc > 1 ? uint32_t(std::atoi(argv[1])) : 1;
   if (blockStep == 0) return 2;
-  std::vector<RowPath> paths;
-  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2,
-                    RowPath::kAvx512, RowPath::kNeon}) {
-    if (ime::rowPathAvailable(p)) paths.push_back(p);
-  }
+  const std::vector<RowPath> paths = availableRowPaths();
   const unsigned threads = 2;
   unsigned long failures[threads] = {};
   std::vector<std::thread> workers;

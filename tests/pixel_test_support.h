@@ -9,6 +9,18 @@
 #include <vector>
 
 #include "color/day_night.h"
+#include "color/row_dispatch.h"
+
+// Every row path this CPU can run, the portable one first.
+inline std::vector<ime::RowPath> availableRowPaths() {
+  std::vector<ime::RowPath> paths;
+  for (ime::RowPath p :
+       {ime::RowPath::kC, ime::RowPath::kSse2, ime::RowPath::kAvx2,
+        ime::RowPath::kAvx512, ime::RowPath::kNeon}) {
+    if (ime::rowPathAvailable(p)) paths.push_back(p);
+  }
+  return paths;
+}
 
 // Each word converted by itself through the exported single-colour function.
 inline uint32_t referenceWord(uint32_t w, bool night) {

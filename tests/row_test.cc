@@ -12,15 +12,6 @@ namespace {
 
 using ime::RowPath;
 
-std::vector<RowPath> availablePaths() {
-  std::vector<RowPath> paths;
-  for (RowPath p : {RowPath::kC, RowPath::kSse2, RowPath::kAvx2,
-                    RowPath::kAvx512, RowPath::kNeon}) {
-    if (ime::rowPathAvailable(p)) paths.push_back(p);
-  }
-  return paths;
-}
-
 std::string pathName(const testing::TestParamInfo<RowPath>& info) {
   switch (info.param) {
     case RowPath::kC:
@@ -114,7 +105,7 @@ TEST_P(RowPathTest, FlatAndRepeatingContent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Available, RowPathTest,
-                         testing::ValuesIn(availablePaths()), pathName);
+                         testing::ValuesIn(availableRowPaths()), pathName);
 
 TEST(RowDispatch, ChoosesAnAvailablePath) {
   for (size_t words :

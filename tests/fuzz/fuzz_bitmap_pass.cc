@@ -59,9 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   // Every row path over the same bytes taken as one run of words.
   const size_t words = (imageBytes - offset) / 4;
-  for (auto path : {ime::RowPath::kC, ime::RowPath::kSse2, ime::RowPath::kAvx2,
-                    ime::RowPath::kAvx512, ime::RowPath::kNeon}) {
-    if (!ime::rowPathAvailable(path)) continue;
+  for (ime::RowPath path : availableRowPaths()) {
     GuardedBytes run(imageBytes);
     std::copy(before.begin(), before.end(), run.data());
     ime::rowFunction(path, mode == 1)(run.data() + offset, words);
