@@ -23,17 +23,19 @@ void changeDayNightRows(void* pixels, uint32_t width, uint32_t height,
                         uint32_t stride, unsigned char nightMode) {
   const uint64_t rowBytes = uint64_t{width} * 4;
   if (width == 0 || height == 0 || stride < rowBytes) return;
-  // Only a 32-bit target can be handed an image it cannot address.
+  // Only a 32-bit target can be handed an image it cannot address. Past
+  // this check every byte offset of the image, and so the word count, fits
+  // in a size_t.
   if ((height - 1) * uint64_t{stride} + rowBytes > SIZE_MAX) return;
-  const uint64_t words = uint64_t{width} * height;
+  const size_t words = static_cast<size_t>(uint64_t{width} * height);
   const ime::RowFunction row =
       ime::rowFunction(ime::bestRowPath(words), nightMode == 1);
   uint8_t* const base = static_cast<uint8_t*>(pixels);
   if (stride == rowBytes) {
-    row(base, static_cast<size_t>(words));  // unpadded: one run
+    row(base, words);  // unpadded: one run
     return;
   }
-  for (uint64_t r = 0; r < height; ++r) {
+  for (size_t r = 0; r < height; ++r) {
     row(base + r * stride, width);
   }
 }

@@ -8,6 +8,15 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// Which vector rows this target builds: SSE2, AVX2 and AVX-512 on both x86
+// ABIs (chosen at run time), NEON on arm64 and on armeabi-v7a, where Android
+// builds with NEON.
+#if defined(__x86_64__) || defined(__i386__)
+#define IME_ROWS_X86 1
+#elif defined(__ARM_NEON)
+#define IME_ROWS_NEON 1
+#endif
+
 namespace ime {
 
 using RowFunction = void (*)(uint8_t* pixels, size_t count);
@@ -16,7 +25,7 @@ using RowFunction = void (*)(uint8_t* pixels, size_t count);
 void nightRowC(uint8_t* pixels, size_t count);
 void dayRowC(uint8_t* pixels, size_t count);
 
-#if defined(__x86_64__)
+#if IME_ROWS_X86
 void nightRowSse2(uint8_t* pixels, size_t count);
 void dayRowSse2(uint8_t* pixels, size_t count);
 void nightRowAvx2(uint8_t* pixels, size_t count);
@@ -25,7 +34,7 @@ void nightRowAvx512(uint8_t* pixels, size_t count);
 void dayRowAvx512(uint8_t* pixels, size_t count);
 #endif
 
-#if defined(__aarch64__)
+#if IME_ROWS_NEON
 void nightRowNeon(uint8_t* pixels, size_t count);
 void dayRowNeon(uint8_t* pixels, size_t count);
 #endif

@@ -1,57 +1,60 @@
 #include "color/row_dispatch.h"
 
-#if defined(__x86_64__)
+#if IME_ROWS_X86
 #include <cpuid.h>
 #endif
 
 namespace ime {
+
+#if IME_ROWS_X86
 namespace {
-
-#if defined(__x86_64__)
-struct X86Features {
-  bool avx2 = false;
-  bool avx512 = false;  // F and BW
-};
-
-// What the CPU has and the OS saves the registers of.
-X86Features readX86Features() {
-  X86Features features;
-  unsigned eax, ebx, ecx, edx;
-  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return features;
-  const unsigned kOsxsave = 1u << 27, kAvx = 1u << 28;
-  if ((ecx & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) return features;
-  unsigned xcr0, xcr0High;
-  __asm__("xgetbv" : "=a"(xcr0), "=d"(xcr0High) : "c"(0));
-  if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return features;
-  const unsigned kYmmState = 0x06, kZmmState = 0xE6;
-  const unsigned kAvx2 = 1u << 5, kAvx512F = 1u << 16, kAvx512BW = 1u << 30;
-  features.avx2 = (xcr0 & kYmmState) == kYmmState && (ebx & kAvx2) != 0;
-  features.avx512 = (xcr0 & kZmmState) == kZmmState &&
-                    (ebx & (kAvx512F | kAvx512BW)) == (kAvx512F | kAvx512BW);
-  return features;
-}
 
 // CPUID traps to the hypervisor in a VM: asking for the features took 6 us
 // on one cloud VM, what SSE2 needs for some 17,000 words more than AVX-512
-// does. Shorter passes do not ask.
-constexpr size_t kWideMinWords = size_t{1} << 15;
-#endif
+// does. That is why passes below kWideMinWords do not ask.
+X86CpuState readX86CpuState() {
+  X86CpuState state{0, 0, 0};
+  unsigned eax, ebx, ecx, edx;
+  if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return state;
+  state.leaf1Ecx = ecx;
+  if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) state.leaf7Ebx = ebx;
+  const unsigned kOsxsave = 1u << 27;
+  if (state.leaf1Ecx & kOsxsave) {
+    unsigned xcr0High;
+    __asm__("xgetbv" : "=a"(state.xcr0), "=d"(xcr0High) : "c"(0));
+  }
+  return state;
+}
 
 }  // namespace
+
+RowPath widestX86Path(const X86CpuState& state) {
+  const uint32_t kOsxsave = 1u << 27, kAvx = 1u << 28;
+  if ((state.leaf1Ecx & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) {
+    return RowPath::kSse2;
+  }
+  const uint32_t kYmmState = 0x06, kZmmState = 0xE6;
+  const uint32_t kAvx2 = 1u << 5, kAvx512F = 1u << 16, kAvx512BW = 1u << 30;
+  const bool avx2 = (state.xcr0 & kYmmState) == kYmmState &&
+                    (state.leaf7Ebx & kAvx2) != 0;
+  const bool avx512 = avx2 && (state.xcr0 & kZmmState) == kZmmState &&
+                      (state.leaf7Ebx & (kAvx512F | kAvx512BW)) ==
+                          (kAvx512F | kAvx512BW);
+  return avx512 ? RowPath::kAvx512 : avx2 ? RowPath::kAvx2 : RowPath::kSse2;
+}
+#endif
 
 bool rowPathAvailable(RowPath path) {
   switch (path) {
     case RowPath::kC:
       return true;
-#if defined(__x86_64__)
+#if IME_ROWS_X86
     case RowPath::kSse2:
-      return true;
     case RowPath::kAvx2:
-      return readX86Features().avx2;
     case RowPath::kAvx512:
-      return readX86Features().avx512;
+      return path <= widestX86Path(readX86CpuState());
 #endif
-#if defined(__aarch64__)
+#if IME_ROWS_NEON
     case RowPath::kNeon:
       return true;
 #endif
@@ -61,13 +64,10 @@ bool rowPathAvailable(RowPath path) {
 }
 
 RowPath bestRowPath(size_t words) {
-#if defined(__x86_64__)
+#if IME_ROWS_X86
   if (words < kWideMinWords) return RowPath::kSse2;
-  const X86Features features = readX86Features();
-  return features.avx512 ? RowPath::kAvx512
-         : features.avx2 ? RowPath::kAvx2
-                         : RowPath::kSse2;
-#elif defined(__aarch64__)
+  return widestX86Path(readX86CpuState());
+#elif IME_ROWS_NEON
   (void)words;
   return RowPath::kNeon;
 #else
@@ -78,7 +78,7 @@ RowPath bestRowPath(size_t words) {
 
 RowFunction rowFunction(RowPath path, bool night) {
   switch (path) {
-#if defined(__x86_64__)
+#if IME_ROWS_X86
     case RowPath::kSse2:
       return night ? nightRowSse2 : dayRowSse2;
     case RowPath::kAvx2:
@@ -86,7 +86,7 @@ RowFunction rowFunction(RowPath path, bool night) {
     case RowPath::kAvx512:
       return night ? nightRowAvx512 : dayRowAvx512;
 #endif
-#if defined(__aarch64__)
+#if IME_ROWS_NEON
     case RowPath::kNeon:
       return night ? nightRowNeon : dayRowNeon;
 #endif

@@ -169,12 +169,22 @@ TEST_F(BitmapPass, FailuresLeaveTheBitmapAlone) {
 }
 
 TEST_F(BitmapPass, EmptyOrImpossibleSizesAreLockedAndUnlockedOnly) {
-  const struct {
+  struct Geometry {
     uint32_t width, height, stride;
-  } cases[] = {{0, 4, 64},  {16, 0, 64}, {0, 0, 0},
-               {16, 4, 63}, {16, 4, 0},  {0xFFFFFFFF, 2, 64}};
-  for (const auto& c : cases) {
-    GuardedBitmap bitmap(c.width, c.height, c.stride);
+  };
+  std::vector<Geometry> cases = {{0, 4, 64},          {16, 0, 64},
+                                 {0, 0, 0},           {16, 4, 63},
+                                 {16, 4, 0},          {0xFFFFFFFF, 2, 64},
+                                 {0x40000010, 1, 64}};  // 4 x width wraps
+  // Images whose bytes span more than a 32-bit process can address.
+  if (sizeof(size_t) == 4) {
+    cases.insert(cases.end(), {{16, 0x00100001, 0x1000},
+                               {0x3FFFFFFF, 2, 0xFFFFFFFC},
+                               {0x20000000, 8, 0x80000000},
+                               {1, 0xFFFFFFFF, 4}});
+  }
+  for (const Geometry& c : cases) {
+    GuardedBitmap bitmap(16, 4, 64);
     bitmap.fake.info = {c.width, c.height, c.stride, 1, 0};
     night(bitmap);
     EXPECT_TRUE(bitmap.untouched()) << c.width << "x" << c.height;
@@ -184,6 +194,7 @@ TEST_F(BitmapPass, EmptyOrImpossibleSizesAreLockedAndUnlockedOnly) {
 }
 
 TEST_F(BitmapPass, NullArgumentsCallNothing) {
+  const int callsBefore = FakeBitmap::callsWithoutBitmap;
   GuardedBitmap bitmap(4, 4, 16);
   Java_com_zarnu_util_ImeGraphics_glSetNight(nullptr, nullptr, bitmap.handle());
   changeDayNightModeInner(nullptr, bitmap.handle(), 0);
@@ -192,6 +203,7 @@ TEST_F(BitmapPass, NullArgumentsCallNothing) {
   Java_com_zarnu_util_ImeGraphics_glSetNight(vm_.env(), nullptr, nullptr);
   Java_com_zarnu_util_ImeGraphics_glSetToDayMode(vm_.env(), nullptr, nullptr);
   changeDayNightModeInner(vm_.env(), nullptr, 1);
+  EXPECT_EQ(FakeBitmap::callsWithoutBitmap, callsBefore);
 }
 
 TEST_F(BitmapPass, LockWithoutAddressIsStillUnlocked) {

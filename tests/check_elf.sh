@@ -16,6 +16,8 @@ sections=$(readelf -SW "$lib")
 case $processor in
   x86_64) machine='X86-64' ;;
   aarch64) machine='AArch64' ;;
+  armv7*) machine='ARM' ;;
+  i?86) machine='Intel 80386' ;;
   *) machine=$processor ;;
 esac
 grep -q "Machine:.*$machine" <<<"$header" || fail "not built for $processor"

@@ -1,8 +1,14 @@
 #include "fake_bitmap.h"
 
+std::atomic<int> FakeBitmap::callsWithoutBitmap{0};
+
 namespace {
 FakeBitmap* from(JNIEnv* env, jobject bitmap) {
-  return env == nullptr ? nullptr : reinterpret_cast<FakeBitmap*>(bitmap);
+  if (env == nullptr || bitmap == nullptr) {
+    ++FakeBitmap::callsWithoutBitmap;
+    return nullptr;
+  }
+  return reinterpret_cast<FakeBitmap*>(bitmap);
 }
 }  // namespace
 

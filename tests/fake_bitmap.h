@@ -7,6 +7,8 @@
 #include <android/bitmap.h>
 #include <jni.h>
 
+#include <atomic>
+
 struct FakeBitmap {
   AndroidBitmapInfo info{};
   void* pixels = nullptr;  // what a successful lock hands out
@@ -18,6 +20,9 @@ struct FakeBitmap {
   int successfulLocks = 0;
   int unlockCalls = 0;
   int unmatchedUnlocks = 0;
+
+  // Calls made with a null environment or a null bitmap, over all bitmaps.
+  static std::atomic<int> callsWithoutBitmap;
 
   jobject handle() { return reinterpret_cast<jobject>(this); }
   // Every successful lock was undone by exactly one unlock, and nothing else

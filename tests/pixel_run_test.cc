@@ -93,7 +93,8 @@ TEST(PixelRows, NothingForEmptyOrImpossibleGeometry) {
     uint32_t width, height, stride;
   };
   const Case cases[] = {
-      {0, 4, 16}, {4, 0, 16}, {4, 4, 15}, {4, 4, 0}, {5, 2, 12}};
+      {0, 4, 16}, {4, 0, 16}, {4, 4, 15}, {4, 4, 0}, {5, 2, 12},
+      {0x40000010, 1, 64}};  // 4 x width wraps in 32 bits
   for (const Case& c : cases) {
     expectRowsConverted(c.width, c.height, c.stride, 0, true);
   }

@@ -2,7 +2,11 @@
 #ifndef IME_GRAPHICS_TESTS_PIXEL_TEST_SUPPORT_H
 #define IME_GRAPHICS_TESTS_PIXEL_TEST_SUPPORT_H
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -59,6 +63,34 @@ class GuardedBytes {
  private:
   std::vector<uint8_t> bytes_;
   size_t size_;
+};
+
+// `size` bytes between two pages that may not be touched, so that a read or
+// write even one byte outside them faults: the bytes are placed either right
+// after the lower page or right before the upper one.
+class PageGuardedBytes {
+ public:
+  explicit PageGuardedBytes(size_t size)
+      : page_(size_t(sysconf(_SC_PAGESIZE))),
+        dataPages_((size + page_ - 1) / page_ + 1),
+        size_(size) {
+    void* base = mmap(nullptr, (dataPages_ + 2) * page_, PROT_NONE,
+                      MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) std::abort();
+    base_ = static_cast<uint8_t*>(base);
+    if (mprotect(base_ + page_, dataPages_ * page_, PROT_READ | PROT_WRITE))
+      std::abort();
+  }
+  PageGuardedBytes(const PageGuardedBytes&) = delete;
+  PageGuardedBytes& operator=(const PageGuardedBytes&) = delete;
+  ~PageGuardedBytes() { munmap(base_, (dataPages_ + 2) * page_); }
+
+  uint8_t* startingAtGuard() { return base_ + page_; }
+  uint8_t* endingAtGuard() { return base_ + (dataPages_ + 1) * page_ - size_; }
+
+ private:
+  size_t page_, dataPages_, size_;
+  uint8_t* base_;
 };
 
 // Describes where image memory that held `before` and now holds `after` is
