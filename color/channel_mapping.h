@@ -7,7 +7,6 @@
 
 #include <stddef.h>
 #include <stdint.h>
-#include <string.h>
 
 namespace ime {
 
@@ -46,14 +45,14 @@ static inline uint32_t dayWord(uint32_t word) {
 
 // Pixel memory carries no alignment promise beyond the platform's habits, and
 // row starts follow the stride, so words are moved with memcpy (a plain load
-// or store on every target).
+// or store on every target; the builtin needs no C library header).
 static inline uint32_t loadWord(const uint8_t* p) {
   uint32_t w;
-  memcpy(&w, p, sizeof w);
+  __builtin_memcpy(&w, p, sizeof w);
   return w;
 }
 static inline void storeWord(uint8_t* p, uint32_t w) {
-  memcpy(p, &w, sizeof w);
+  __builtin_memcpy(p, &w, sizeof w);
 }
 
 // Converts each of `count` words by itself: the tails of the vector rows.

@@ -1,10 +1,12 @@
 #!/bin/bash
 # Checks the shipped shared object: its name, exactly the exported names Java
 # and callers bind to, no code run at load, no C++ runtime, and the hardening
-# and 16 KiB page alignment Android requires.
-# Usage: check_elf.sh LIBRARY PROCESSOR
+# and 16 KiB page alignment Android requires. With "android", also what the
+# device's dynamic linker and Play require: only the NDK's stable platform
+# libraries, no glibc symbol versions, and on arm64 the BTI/PAC note.
+# Usage: check_elf.sh LIBRARY PROCESSOR [android]
 set -u
-lib=$1 processor=$2
+lib=$1 processor=$2 android=${3:-}
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -52,12 +54,21 @@ done
 
 # No C++ runtime, nothing but libc and the platform's bitmap library.
 while read -r needed; do
-  case $needed in
-    # glibc keeps the arm64 stack canary in the dynamic loader.
-    libc.so* | ld-linux-*.so* | libjnigraphics.so) ;;
+  case $android:$needed in
+    android:libc.so | android:libm.so | android:libdl.so) ;;
+    # glibc keeps the ARM stack canaries in the dynamic loader.
+    :libc.so.6 | :ld-linux-*.so.*) ;;
+    *:libjnigraphics.so) ;;
     *) fail "needs $needed" ;;
   esac
 done < <(sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' <<<"$dynamic")
+if [[ $android ]]; then
+  readelf -VW "$lib" | grep -q GLIBC && fail "needs glibc symbol versions"
+  if [[ $processor == aarch64 ]]; then
+    readelf -nW "$lib" | grep -q 'AArch64 feature: BTI, PAC' ||
+      fail "no BTI/PAC property note"
+  fi
+fi
 
 # No writable state: nothing in .data, .bss or thread-local sections.
 while read -r name size; do

@@ -22,3 +22,5 @@ ensure_packages() {
 IME_BUILD_PACKAGES=(cmake ninja-build g++ binutils
   android-libnativehelper-dev android-platform-frameworks-native-headers
   openjdk-17-jdk-headless)
+# Android's toolchain as the NDK has it: clang and lld with Android targets.
+IME_ANDROID_PACKAGES=(clang-19 lld-19 llvm-19)

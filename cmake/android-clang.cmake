@@ -1,0 +1,76 @@
+# Android's toolchain without the NDK: Debian's clang and lld with an Android
+# target triple, the compiler's own freestanding headers plus Debian's copies
+# of jni.h and android/bitmap.h, and the platform libraries the library links
+# against (libc.so, libjnigraphics.so) made as the NDK makes them: stubs built
+# from the symbol lists in cmake/android/, which only the linker reads.
+# Sets ANDROID as the NDK's toolchain file does, so CMakeLists.txt takes the
+# same branch as an NDK build. Takes ANDROID_ABI (arm64-v8a, armeabi-v7a,
+# x86_64, x86) and ANDROID_PLATFORM (the minimum API level, default 21).
+set(CMAKE_SYSTEM_NAME Linux)
+set(ANDROID TRUE)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ANDROID_ABI ANDROID_PLATFORM)
+if(NOT ANDROID_PLATFORM)
+  set(ANDROID_PLATFORM 21)
+endif()
+
+if(ANDROID_ABI STREQUAL "arm64-v8a")
+  set(CMAKE_SYSTEM_PROCESSOR aarch64)
+  set(triple aarch64-linux-android)
+  set(abi_flags "")
+elseif(ANDROID_ABI STREQUAL "armeabi-v7a")
+  set(CMAKE_SYSTEM_PROCESSOR armv7-a)
+  set(triple armv7a-linux-androideabi)
+  set(abi_flags "-mthumb -mfpu=neon")
+elseif(ANDROID_ABI STREQUAL "x86_64")
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+  set(triple x86_64-linux-android)
+  set(abi_flags "")
+elseif(ANDROID_ABI STREQUAL "x86")
+  set(CMAKE_SYSTEM_PROCESSOR i686)
+  set(triple i686-linux-android)
+  set(abi_flags "")
+else()
+  message(FATAL_ERROR "ANDROID_ABI must be arm64-v8a, armeabi-v7a, x86_64 or x86")
+endif()
+
+set(llvm /usr/lib/llvm-19/bin)
+set(CMAKE_C_COMPILER ${llvm}/clang)
+set(CMAKE_CXX_COMPILER ${llvm}/clang++)
+set(CMAKE_C_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
+set(CMAKE_CXX_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
+# No bionic headers here: nothing but the compiler's own and the two
+# platform headers may be found. The library calls nothing of the C library
+# by name, so compiling freestanding changes no code; it only keeps the x86
+# intrinsic headers from asking for stdlib.h.
+set(headers "-ffreestanding -nostdlibinc -isystem /usr/include/android/nativehelper -isystem /usr/include/android")
+set(CMAKE_C_FLAGS_INIT "${abi_flags} ${headers}")
+set(CMAKE_CXX_FLAGS_INIT "${abi_flags} ${headers}")
+# Nothing can be linked into an executable without bionic's start files.
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+
+set(stubs ${CMAKE_BINARY_DIR}/android-stubs)
+file(MAKE_DIRECTORY ${stubs})
+foreach(lib c jnigraphics)
+  set(list ${CMAKE_CURRENT_LIST_DIR}/android/lib${lib}.map.txt)
+  file(STRINGS ${list} lines REGEX "^ +[A-Za-z_][A-Za-z0-9_]*;")
+  set(source "")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH "[A-Za-z_][A-Za-z0-9_]*" name "${line}")
+    if(line MATCHES "# var")
+      string(APPEND source "int ${name};\n")
+    else()
+      string(APPEND source "void ${name}(void) {}\n")
+    endif()
+  endforeach()
+  file(WRITE ${stubs}/lib${lib}.c "${source}")
+  execute_process(
+    COMMAND ${CMAKE_C_COMPILER} --target=${CMAKE_C_COMPILER_TARGET}
+            -fno-builtin -nostdlib -shared -fuse-ld=lld
+            -Wl,--version-script=${list} -Wl,-soname,lib${lib}.so
+            -o ${stubs}/lib${lib}.so ${stubs}/lib${lib}.c
+    RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "could not make the stub lib${lib}.so")
+  endif()
+endforeach()
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -L${stubs}")
