@@ -28,19 +28,33 @@ static inline uint32_t dayChannel(uint32_t v) {
   return q > 255 ? 255 : q;
 }
 
-template <uint32_t (*Channel)(uint32_t)>
+// The word with each channel mapped; a fully transparent word is kept whole.
+// For premultiplied pixels each mapped channel is also held to the alpha, as
+// a premultiplied channel can never exceed it.
+template <uint32_t (*Channel)(uint32_t), bool kPremultiplied>
 static inline uint32_t convertWord(uint32_t word) {
   const uint32_t alpha = word & kAlphaMask;
   if (alpha == 0) return word;  // fully transparent: every bit kept
-  return alpha | Channel(word & 0xFF) | Channel((word >> 8) & 0xFF) << 8 |
-         Channel((word >> 16) & 0xFF) << 16;
+  uint32_t out = alpha;
+  for (int shift = 0; shift < 24; shift += 8) {
+    uint32_t c = Channel((word >> shift) & 0xFF);
+    if (kPremultiplied && c > (word >> 24)) c = word >> 24;
+    out |= c << shift;
+  }
+  return out;
 }
 
 static inline uint32_t nightWord(uint32_t word) {
-  return convertWord<nightChannel>(word);
+  return convertWord<nightChannel, false>(word);
 }
 static inline uint32_t dayWord(uint32_t word) {
-  return convertWord<dayChannel>(word);
+  return convertWord<dayChannel, false>(word);
+}
+static inline uint32_t nightPremulWord(uint32_t word) {
+  return convertWord<nightChannel, true>(word);
+}
+static inline uint32_t dayPremulWord(uint32_t word) {
+  return convertWord<dayChannel, true>(word);
 }
 
 // Pixel memory carries no alignment promise beyond the platform's habits, and

@@ -20,7 +20,8 @@ void changeDayNightPixels(uint32_t* pixels, int32_t count,
 }
 
 void changeDayNightRows(void* pixels, uint32_t width, uint32_t height,
-                        uint32_t stride, unsigned char nightMode) {
+                        uint32_t stride, unsigned char nightMode,
+                        bool premultiplied) {
   const uint64_t rowBytes = uint64_t{width} * 4;
   if (width == 0 || height == 0 || stride < rowBytes) return;
   // Only a 32-bit target can be handed an image it cannot address. Past
@@ -28,8 +29,8 @@ void changeDayNightRows(void* pixels, uint32_t width, uint32_t height,
   // in a size_t.
   if ((height - 1) * uint64_t{stride} + rowBytes > SIZE_MAX) return;
   const size_t words = static_cast<size_t>(uint64_t{width} * height);
-  const ime::RowFunction row =
-      ime::rowFunction(ime::bestRowPath(words), nightMode == 1);
+  const ime::RowFunction row = ime::rowFunction(ime::bestRowPath(words),
+                                                nightMode == 1, premultiplied);
   uint8_t* const base = static_cast<uint8_t*>(pixels);
   if (stride == rowBytes) {
     row(base, words);  // unpadded: one run

@@ -25,8 +25,11 @@ void changeDayNightPixels(uint32_t* pixels, int32_t count,
 
 // Converts `height` rows of `width` pixel words, row r starting `r * stride`
 // bytes after `pixels`; the bytes between rows are left alone. A stride
-// shorter than a row describes no valid image and converts nothing.
+// shorter than a row describes no valid image and converts nothing. For
+// premultiplied pixels each mapped channel is held to the word's alpha, so
+// that the result is valid premultiplied data.
 void changeDayNightRows(void* pixels, uint32_t width, uint32_t height,
-                        uint32_t stride, unsigned char nightMode);
+                        uint32_t stride, unsigned char nightMode,
+                        bool premultiplied);
 
 #endif

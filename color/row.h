@@ -1,7 +1,8 @@
 // Row functions: each converts `count` consecutive 32-bit pixel words in place,
 // starting at `pixels` (any byte alignment). Every row function of one mode
 // produces exactly what the portable C row produces; the vector rows only do
-// it faster.
+// it faster. Each path has four: night and day, and the same for
+// premultiplied pixels, whose mapped channels are held to the word's alpha.
 #ifndef IME_GRAPHICS_COLOR_ROW_H
 #define IME_GRAPHICS_COLOR_ROW_H
 
@@ -24,19 +25,29 @@ using RowFunction = void (*)(uint8_t* pixels, size_t count);
 // Portable reference, with the one-entry cache of the last word seen.
 void nightRowC(uint8_t* pixels, size_t count);
 void dayRowC(uint8_t* pixels, size_t count);
+void nightPremulRowC(uint8_t* pixels, size_t count);
+void dayPremulRowC(uint8_t* pixels, size_t count);
 
 #if IME_ROWS_X86
 void nightRowSse2(uint8_t* pixels, size_t count);
 void dayRowSse2(uint8_t* pixels, size_t count);
+void nightPremulRowSse2(uint8_t* pixels, size_t count);
+void dayPremulRowSse2(uint8_t* pixels, size_t count);
 void nightRowAvx2(uint8_t* pixels, size_t count);
 void dayRowAvx2(uint8_t* pixels, size_t count);
+void nightPremulRowAvx2(uint8_t* pixels, size_t count);
+void dayPremulRowAvx2(uint8_t* pixels, size_t count);
 void nightRowAvx512(uint8_t* pixels, size_t count);
 void dayRowAvx512(uint8_t* pixels, size_t count);
+void nightPremulRowAvx512(uint8_t* pixels, size_t count);
+void dayPremulRowAvx512(uint8_t* pixels, size_t count);
 #endif
 
 #if IME_ROWS_NEON
 void nightRowNeon(uint8_t* pixels, size_t count);
 void dayRowNeon(uint8_t* pixels, size_t count);
+void nightPremulRowNeon(uint8_t* pixels, size_t count);
+void dayPremulRowNeon(uint8_t* pixels, size_t count);
 #endif
 
 }  // namespace ime

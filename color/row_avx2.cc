@@ -31,7 +31,7 @@ IME_AVX2 inline __m256i nightVector(__m256i in) {
       _mm256_subs_epu16(_mm256_mullo_epi16(even, evenScale), evenDrop), 7);
   odd = _mm256_srli_epi16(
       _mm256_subs_epu16(_mm256_mullo_epi16(odd, oddScale), oddDrop), 7);
-  return keepTransparent(in, _mm256_or_si256(even, _mm256_slli_epi16(odd, 8)));
+  return _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
 }
 
 IME_AVX2 inline __m256i dayVector(__m256i in) {
@@ -47,14 +47,27 @@ IME_AVX2 inline __m256i dayVector(__m256i in) {
       _mm256_mulhi_epu16(_mm256_add_epi16(even, evenLift), evenScale), top);
   odd = _mm256_min_epu16(
       _mm256_mulhi_epu16(_mm256_add_epi16(odd, oddLift), oddScale), top);
-  return keepTransparent(in, _mm256_or_si256(even, _mm256_slli_epi16(odd, 8)));
+  return _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
 }
 
-template <__m256i (*Convert)(__m256i), uint32_t (*ConvertWord)(uint32_t)>
+// The alpha byte of each word in all four of its bytes, for the premultiplied
+// rows' clamp (see row_sse2.cc).
+IME_AVX2 inline __m256i alphaInEveryByte(__m256i in) {
+  const __m256i alphaBytes =
+      _mm256_setr_epi8(3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15,
+                       3, 3, 3, 3, 7, 7, 7, 7, 11, 11, 11, 11, 15, 15, 15, 15);
+  return _mm256_shuffle_epi8(in, alphaBytes);
+}
+
+template <__m256i (*Map)(__m256i), bool kPremultiplied,
+          uint32_t (*ConvertWord)(uint32_t)>
 IME_AVX2 void convertRow(uint8_t* pixels, size_t count) {
   for (; count >= 8; count -= 8, pixels += 32) {
     const __m256i in = _mm256_loadu_si256(reinterpret_cast<__m256i*>(pixels));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels), Convert(in));
+    __m256i out = Map(in);
+    if (kPremultiplied) out = _mm256_min_epu8(out, alphaInEveryByte(in));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(pixels),
+                        keepTransparent(in, out));
   }
   convertEachWord<ConvertWord>(pixels, count);
 }
@@ -62,10 +75,16 @@ IME_AVX2 void convertRow(uint8_t* pixels, size_t count) {
 }  // namespace
 
 IME_AVX2 void nightRowAvx2(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, nightWord>(pixels, count);
+  convertRow<nightVector, false, nightWord>(pixels, count);
 }
 IME_AVX2 void dayRowAvx2(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, dayWord>(pixels, count);
+  convertRow<dayVector, false, dayWord>(pixels, count);
+}
+IME_AVX2 void nightPremulRowAvx2(uint8_t* pixels, size_t count) {
+  convertRow<nightVector, true, nightPremulWord>(pixels, count);
+}
+IME_AVX2 void dayPremulRowAvx2(uint8_t* pixels, size_t count) {
+  convertRow<dayVector, true, dayPremulWord>(pixels, count);
 }
 
 }  // namespace ime

@@ -42,7 +42,7 @@ IME_AVX512 inline __m512i nightVector(__m512i in) {
   even = _mm512_srli_epi16(
       _mm512_subs_epu16(_mm512_mullo_epi16(even, evenScale), evenDrop), 7);
   odd = _mm512_subs_epu16(_mm512_mullo_epi16(odd, oddScale), oddDrop);
-  return keepTransparent(in, mergeShifted(even, odd));
+  return mergeShifted(even, odd);
 }
 
 IME_AVX512 inline __m512i dayVector(__m512i in) {
@@ -58,7 +58,24 @@ IME_AVX512 inline __m512i dayVector(__m512i in) {
       _mm512_mulhi_epu16(_mm512_add_epi16(even, evenLift), evenScale), top);
   odd = _mm512_min_epu16(
       _mm512_mulhi_epu16(_mm512_add_epi16(odd, oddLift), oddScale), top);
-  return keepTransparent(in, _mm512_or_si512(even, _mm512_slli_epi16(odd, 8)));
+  return _mm512_or_si512(even, _mm512_slli_epi16(odd, 8));
+}
+
+// The alpha byte of each word in all four of its bytes, for the premultiplied
+// rows' clamp (see row_sse2.cc).
+IME_AVX512 inline __m512i alphaInEveryByte(__m512i in) {
+  const __m512i alphaBytes =
+      _mm512_set4_epi32(0x0F0F0F0F, 0x0B0B0B0B, 0x07070707, 0x03030303);
+  return _mm512_shuffle_epi8(in, alphaBytes);
+}
+
+// The whole conversion of one vector: mapped, clamped to the alpha for
+// premultiplied pixels, transparent words kept.
+template <__m512i (*Map)(__m512i), bool kPremultiplied>
+IME_AVX512 inline __m512i convertVector(__m512i in) {
+  __m512i out = Map(in);
+  if (kPremultiplied) out = _mm512_min_epu8(out, alphaInEveryByte(in));
+  return keepTransparent(in, out);
 }
 
 // Converts the first `count` (below 16) words; masked lanes are neither read
@@ -73,11 +90,12 @@ IME_AVX512 inline void convertPartial(uint8_t* pixels, size_t count) {
 
 // Full vectors start on a 64-byte boundary where the words allow it: a load
 // or store split across two cache lines costs this pass half its speed.
-template <__m512i (*Convert)(__m512i)>
+template <__m512i (*Map)(__m512i), bool kPremultiplied>
 IME_AVX512 void convertRow(uint8_t* pixels, size_t count) {
   const uintptr_t address = reinterpret_cast<uintptr_t>(pixels);
   size_t head = address % 4 == 0 ? (64 - address % 64) % 64 / 4 : 0;
   if (head > count) head = count;
+  constexpr auto Convert = convertVector<Map, kPremultiplied>;
   convertPartial<Convert>(pixels, head);
   pixels += 4 * head;
   count -= head;
@@ -91,10 +109,16 @@ IME_AVX512 void convertRow(uint8_t* pixels, size_t count) {
 }  // namespace
 
 IME_AVX512 void nightRowAvx512(uint8_t* pixels, size_t count) {
-  convertRow<nightVector>(pixels, count);
+  convertRow<nightVector, false>(pixels, count);
 }
 IME_AVX512 void dayRowAvx512(uint8_t* pixels, size_t count) {
-  convertRow<dayVector>(pixels, count);
+  convertRow<dayVector, false>(pixels, count);
+}
+IME_AVX512 void nightPremulRowAvx512(uint8_t* pixels, size_t count) {
+  convertRow<nightVector, true>(pixels, count);
+}
+IME_AVX512 void dayPremulRowAvx512(uint8_t* pixels, size_t count) {
+  convertRow<dayVector, true>(pixels, count);
 }
 
 }  // namespace ime

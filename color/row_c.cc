@@ -29,5 +29,11 @@ void nightRowC(uint8_t* pixels, size_t count) {
 void dayRowC(uint8_t* pixels, size_t count) {
   convertRowCached<dayWord>(pixels, count);
 }
+void nightPremulRowC(uint8_t* pixels, size_t count) {
+  convertRowCached<nightPremulWord>(pixels, count);
+}
+void dayPremulRowC(uint8_t* pixels, size_t count) {
+  convertRowCached<dayPremulWord>(pixels, count);
+}
 
 }  // namespace ime

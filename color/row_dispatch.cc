@@ -76,22 +76,28 @@ RowPath bestRowPath(size_t words) {
 #endif
 }
 
-RowFunction rowFunction(RowPath path, bool night) {
+RowFunction rowFunction(RowPath path, bool night, bool premultiplied) {
   switch (path) {
 #if IME_ROWS_X86
     case RowPath::kSse2:
-      return night ? nightRowSse2 : dayRowSse2;
+      return premultiplied ? (night ? nightPremulRowSse2 : dayPremulRowSse2)
+                           : (night ? nightRowSse2 : dayRowSse2);
     case RowPath::kAvx2:
-      return night ? nightRowAvx2 : dayRowAvx2;
+      return premultiplied ? (night ? nightPremulRowAvx2 : dayPremulRowAvx2)
+                           : (night ? nightRowAvx2 : dayRowAvx2);
     case RowPath::kAvx512:
-      return night ? nightRowAvx512 : dayRowAvx512;
+      return premultiplied
+                 ? (night ? nightPremulRowAvx512 : dayPremulRowAvx512)
+                 : (night ? nightRowAvx512 : dayRowAvx512);
 #endif
 #if IME_ROWS_NEON
     case RowPath::kNeon:
-      return night ? nightRowNeon : dayRowNeon;
+      return premultiplied ? (night ? nightPremulRowNeon : dayPremulRowNeon)
+                           : (night ? nightRowNeon : dayRowNeon);
 #endif
     default:
-      return night ? nightRowC : dayRowC;
+      return premultiplied ? (night ? nightPremulRowC : dayPremulRowC)
+                           : (night ? nightRowC : dayRowC);
   }
 }
 

@@ -19,8 +19,9 @@ bool rowPathAvailable(RowPath path);
 // The fastest available path for a pass over `words` pixel words.
 RowPath bestRowPath(size_t words);
 
-// The row function of `path` for the given mode; `path` must be available.
-RowFunction rowFunction(RowPath path, bool night);
+// The row function of `path` for the given mode, clamping each channel to
+// the alpha for premultiplied pixels; `path` must be available.
+RowFunction rowFunction(RowPath path, bool night, bool premultiplied = false);
 
 #if IME_ROWS_X86
 // What decides the x86 path: CPUID leaf 1 ECX, leaf 7 EBX (0 where the CPU

@@ -14,7 +14,8 @@
 // u = 170 on every result clamps to 255 whatever the correction, so u itself
 // saturates at 255. Every step stays in 8-bit lanes.
 //
-// Both are exact for v in 0..255.
+// Both are exact for v in 0..255. For premultiplied pixels each mapped
+// channel is held to the alpha with one byte minimum against the alpha vector.
 #include <arm_neon.h>
 
 #include "color/channel_mapping.h"
@@ -44,13 +45,17 @@ inline uint8x16_t dayChannels(uint8x16_t v) {
   return vqaddq_u8(u, vshrq_n_u8(t, 1));
 }
 
-template <uint8x16_t (*Channels)(uint8x16_t), uint32_t (*ConvertWord)(uint32_t)>
+template <uint8x16_t (*Channels)(uint8x16_t), bool kPremultiplied,
+          uint32_t (*ConvertWord)(uint32_t)>
 void convertRow(uint8_t* pixels, size_t count) {
   for (; count >= 16; count -= 16, pixels += 64) {
     uint8x16x4_t p = vld4q_u8(pixels);
-    const uint8x16_t visible = vtstq_u8(p.val[3], p.val[3]);
+    const uint8x16_t alpha = p.val[3];
+    const uint8x16_t visible = vtstq_u8(alpha, alpha);
     for (int c = 0; c < 3; ++c) {
-      p.val[c] = vbslq_u8(visible, Channels(p.val[c]), p.val[c]);
+      uint8x16_t mapped = Channels(p.val[c]);
+      if (kPremultiplied) mapped = vminq_u8(mapped, alpha);
+      p.val[c] = vbslq_u8(visible, mapped, p.val[c]);
     }
     vst4q_u8(pixels, p);
   }
@@ -60,10 +65,16 @@ void convertRow(uint8_t* pixels, size_t count) {
 }  // namespace
 
 void nightRowNeon(uint8_t* pixels, size_t count) {
-  convertRow<nightChannels, nightWord>(pixels, count);
+  convertRow<nightChannels, false, nightWord>(pixels, count);
 }
 void dayRowNeon(uint8_t* pixels, size_t count) {
-  convertRow<dayChannels, dayWord>(pixels, count);
+  convertRow<dayChannels, false, dayWord>(pixels, count);
+}
+void nightPremulRowNeon(uint8_t* pixels, size_t count) {
+  convertRow<nightChannels, true, nightPremulWord>(pixels, count);
+}
+void dayPremulRowNeon(uint8_t* pixels, size_t count) {
+  convertRow<dayChannels, true, dayPremulWord>(pixels, count);
 }
 
 }  // namespace ime

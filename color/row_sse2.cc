@@ -7,7 +7,9 @@
 //   day:   D(v) = min(255, ((128 v + 4225) * 771) >> 16)
 // both exact for v in 0..255. The alpha lane uses constants that map a to a
 // (128 a >> 7 for night, (128 a * 512) >> 16 for day), so alpha needs no
-// separate merge; only transparent words are put back whole.
+// separate merge; only transparent words are put back whole. For
+// premultiplied pixels an unsigned byte minimum with the alpha copied into
+// every byte of its word holds each channel to the alpha and keeps the alpha.
 #include <emmintrin.h>
 
 #include "color/channel_mapping.h"
@@ -36,7 +38,7 @@ inline __m128i nightVector(__m128i in) {
       _mm_subs_epu16(_mm_mullo_epi16(even, evenScale), evenDrop), 7);
   odd = _mm_srli_epi16(_mm_subs_epu16(_mm_mullo_epi16(odd, oddScale), oddDrop),
                        7);
-  return keepTransparent(in, _mm_or_si128(even, _mm_slli_epi16(odd, 8)));
+  return _mm_or_si128(even, _mm_slli_epi16(odd, 8));
 }
 
 inline __m128i dayVector(__m128i in) {
@@ -52,14 +54,25 @@ inline __m128i dayVector(__m128i in) {
       _mm_mulhi_epu16(_mm_add_epi16(even, evenLift), evenScale), top);
   odd = _mm_min_epi16(_mm_mulhi_epu16(_mm_add_epi16(odd, oddLift), oddScale),
                       top);
-  return keepTransparent(in, _mm_or_si128(even, _mm_slli_epi16(odd, 8)));
+  return _mm_or_si128(even, _mm_slli_epi16(odd, 8));
 }
 
-template <__m128i (*Convert)(__m128i), uint32_t (*ConvertWord)(uint32_t)>
+// The alpha byte of each word in all four of its bytes.
+inline __m128i alphaInEveryByte(__m128i in) {
+  const __m128i a = _mm_srli_epi32(in, 24);
+  const __m128i a2 = _mm_or_si128(a, _mm_slli_epi32(a, 8));
+  return _mm_or_si128(a2, _mm_slli_epi32(a2, 16));
+}
+
+template <__m128i (*Map)(__m128i), bool kPremultiplied,
+          uint32_t (*ConvertWord)(uint32_t)>
 void convertRow(uint8_t* pixels, size_t count) {
   for (; count >= 4; count -= 4, pixels += 16) {
     const __m128i in = _mm_loadu_si128(reinterpret_cast<__m128i*>(pixels));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), Convert(in));
+    __m128i out = Map(in);
+    if (kPremultiplied) out = _mm_min_epu8(out, alphaInEveryByte(in));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels),
+                     keepTransparent(in, out));
   }
   convertEachWord<ConvertWord>(pixels, count);
 }
@@ -67,10 +80,16 @@ void convertRow(uint8_t* pixels, size_t count) {
 }  // namespace
 
 void nightRowSse2(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, nightWord>(pixels, count);
+  convertRow<nightVector, false, nightWord>(pixels, count);
 }
 void dayRowSse2(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, dayWord>(pixels, count);
+  convertRow<dayVector, false, dayWord>(pixels, count);
+}
+void nightPremulRowSse2(uint8_t* pixels, size_t count) {
+  convertRow<nightVector, true, nightPremulWord>(pixels, count);
+}
+void dayPremulRowSse2(uint8_t* pixels, size_t count) {
+  convertRow<dayVector, true, dayPremulWord>(pixels, count);
 }
 
 }  // namespace ime

@@ -1,11 +1,16 @@
 // Host stand-in for the device's libjnigraphics.so, over the stand-in
 // android.graphics.Bitmap of this folder: the three bitmap functions with
-// the platform's results, plus what tests need to see and steer (outstanding
-// locks, locks taken, unlocks that matched no lock, injected failures).
+// the platform's results as of API 30 (a recycled bitmap is still described;
+// the flags carry the alpha mode and the hardware bit; recycled and hardware
+// bitmaps cannot be locked), plus what tests need to see and steer
+// (outstanding locks, locks taken, unlocks that matched no lock, injected
+// failures).
 // Test and demo scaffolding only; the device build links the real library.
 #include <android/bitmap.h>
 #include <jni.h>
 #include <stdint.h>
+
+#include "jni/bitmap_flags.h"
 
 namespace {
 
@@ -26,8 +31,8 @@ struct BitmapFields {
   void setInt(const char* name, jint value) const {
     env->SetIntField(bitmap, id(name, "I"), value);
   }
-  bool recycled() const {
-    return env->GetBooleanField(bitmap, id("mRecycled", "Z")) == JNI_TRUE;
+  bool getBoolean(const char* name) const {
+    return env->GetBooleanField(bitmap, id(name, "Z")) == JNI_TRUE;
   }
   void* pixels() const {
     jobject buffer =
@@ -60,13 +65,18 @@ int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap,
   const BitmapFields bitmap{env, jbitmap};
   const jint injected = bitmap.getInt("mGetInfoResult");
   if (injected != ANDROID_BITMAP_RESULT_SUCCESS) return injected;
-  if (bitmap.recycled()) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   if (info != nullptr) {
     info->width = static_cast<uint32_t>(bitmap.getInt("mWidth"));
     info->height = static_cast<uint32_t>(bitmap.getInt("mHeight"));
     info->stride = static_cast<uint32_t>(bitmap.getInt("mRowBytes"));
     info->format = bitmap.getInt("mFormat");
-    info->flags = 0;
+    info->flags = !bitmap.getBoolean("mHasAlpha") ? ime::kBitmapFlagsAlphaOpaque
+                  : bitmap.getBoolean("mPremultiplied")
+                      ? ime::kBitmapFlagsAlphaPremul
+                      : ime::kBitmapFlagsAlphaUnpremul;
+    if (bitmap.getBoolean("mHardware")) {
+      info->flags |= ime::kBitmapFlagsIsHardware;
+    }
   }
   return ANDROID_BITMAP_RESULT_SUCCESS;
 }
@@ -76,7 +86,10 @@ int AndroidBitmap_lockPixels(JNIEnv* env, jobject jbitmap, void** addrPtr) {
   const BitmapFields bitmap{env, jbitmap};
   const jint injected = bitmap.getInt("mLockResult");
   if (injected != ANDROID_BITMAP_RESULT_SUCCESS) return injected;
-  if (bitmap.recycled()) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
+  // The device finds no pixels to hand out for these.
+  if (bitmap.getBoolean("mRecycled") || bitmap.getBoolean("mHardware")) {
+    return ANDROID_BITMAP_RESULT_JNI_EXCEPTION;
+  }
   bitmap.setInt("mLockCount", bitmap.getInt("mLockCount") + 1);
   bitmap.setInt("mLockCalls", bitmap.getInt("mLockCalls") + 1);
   if (addrPtr != nullptr) *addrPtr = bitmap.pixels();

@@ -5,6 +5,7 @@
 #include <jni.h>
 
 #include "color/day_night.h"
+#include "jni/bitmap_flags.h"
 
 namespace {
 
@@ -21,9 +22,13 @@ inline void convertBitmap(JNIEnv* env, jobject bitmap,
       ANDROID_BITMAP_RESULT_SUCCESS)
     return;
   // Rows are walked by the stride, so padded rows are converted whole and
-  // their padding is left alone.
+  // their padding is left alone. Premultiplied pixels stay valid: no channel
+  // is raised above the alpha (day lifts dark channels to 49 and more).
+  const bool premultiplied = (info.flags & ime::kBitmapFlagsAlphaMask) ==
+                             ime::kBitmapFlagsAlphaPremul;
   if (pixels != nullptr) {
-    changeDayNightRows(pixels, info.width, info.height, info.stride, nightMode);
+    changeDayNightRows(pixels, info.width, info.height, info.stride, nightMode,
+                       premultiplied);
   }
   AndroidBitmap_unlockPixels(env, bitmap);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fake_bitmap.h"
+#include "jni/bitmap_flags.h"
 #include "pixel_test_support.h"
 #include "trap_jni_env.h"
 
@@ -22,15 +23,17 @@ namespace {
 // bytes in; remembers its bytes so a test can tell what changed.
 class GuardedBitmap {
  public:
+  // Flags default to an unpremultiplied bitmap, mapped without the clamp.
   GuardedBitmap(uint32_t width, uint32_t height, uint32_t stride,
                 int32_t format = ANDROID_BITMAP_FORMAT_RGBA_8888,
-                size_t offset = 0, Content content = Content::kPhoto)
+                size_t offset = 0, Content content = Content::kPhoto,
+                uint32_t flags = ime::kBitmapFlagsAlphaUnpremul)
       : memory_(offset + size_t{stride} * height), offset_(offset) {
     const std::vector<uint32_t> words =
         makeWords(content, memory_.size() / 4 + 1, width * 977 + height);
     std::memcpy(memory_.data(), words.data(), memory_.size());
     before_.assign(memory_.data(), memory_.data() + memory_.size());
-    fake.info = {width, height, stride, format, 0};
+    fake.info = {width, height, stride, format, flags};
     fake.pixels = memory_.data() + offset;
   }
 
@@ -40,8 +43,8 @@ class GuardedBitmap {
   bool untouched() const {
     return mismatch(true, 0).empty() && memory_.guardsIntact();
   }
-  // Each pixel converted `times` times with the given mapping, padding and
-  // guards unchanged.
+  // Each pixel converted `times` times with the given mapping (clamped to the
+  // alpha where the flags say premultiplied), padding and guards unchanged.
   void expectConverted(bool night, int times = 1) const {
     EXPECT_EQ(mismatch(night, times), "");
     EXPECT_TRUE(memory_.guardsIntact());
@@ -49,9 +52,12 @@ class GuardedBitmap {
 
  private:
   std::string mismatch(bool night, int times) const {
+    const bool premultiplied =
+        (fake.info.flags & ime::kBitmapFlagsAlphaMask) ==
+        ime::kBitmapFlagsAlphaPremul;
     return imageMismatch(before_.data(), memory_.data(), before_.size(),
                          offset_, fake.info.width, fake.info.stride, night,
-                         times);
+                         times, premultiplied);
   }
 
   GuardedBytes memory_;
@@ -89,6 +95,37 @@ TEST_F(BitmapPass, EveryWidthAndStartAndBothModes) {
       EXPECT_TRUE(dayBitmap.fake.locksPaired());
     }
   }
+}
+
+// Only the premultiplied alpha mode clamps; the other bits of the flags
+// (the hardware bit among them) do not change the mapping.
+TEST_F(BitmapPass, AlphaModeFromTheFlags) {
+  for (uint32_t flags :
+       {ime::kBitmapFlagsAlphaPremul, ime::kBitmapFlagsAlphaOpaque,
+        ime::kBitmapFlagsAlphaUnpremul, 3u,
+        ime::kBitmapFlagsAlphaPremul | ime::kBitmapFlagsIsHardware,
+        ime::kBitmapFlagsAlphaUnpremul | 0x7FFFFFFCu}) {
+    for (bool night : {true, false}) {
+      for (Content content : {Content::kPhoto, Content::kFlat}) {
+        GuardedBitmap bitmap(37, 3, 37 * 4 + 8, 1, 4, content, flags);
+        changeDayNightModeInner(vm_.env(), bitmap.handle(), night ? 1 : 0);
+        SCOPED_TRACE(testing::Message() << "flags 0x" << std::hex << flags);
+        bitmap.expectConverted(night);
+        EXPECT_TRUE(bitmap.fake.locksPaired());
+      }
+    }
+  }
+
+  // Dark translucent pixels, whose day channels would pass their alpha.
+  uint32_t shadow[] = {0x1E000000, 0x14FFFFFF, 0x80000000, 0x00000000};
+  GuardedBitmap premultiplied(4, 1, 16, 1, 0, Content::kPhoto,
+                              ime::kBitmapFlagsAlphaPremul);
+  premultiplied.fake.pixels = shadow;
+  day(premultiplied);
+  EXPECT_EQ(shadow[0], 0x1E1E1E1Eu);
+  EXPECT_EQ(shadow[1], 0x14141414u);
+  EXPECT_EQ(shadow[2], 0x80313131u);
+  EXPECT_EQ(shadow[3], 0x00000000u);
 }
 
 TEST_F(BitmapPass, ModeFlag) {

@@ -1,5 +1,6 @@
 // Every 32-bit word through every row path the CPU can run, both mappings,
-// against tables built from the closed forms. Takes an optional block step:
+// plain and for premultiplied pixels, against tables built from the closed
+// forms. Takes an optional block step:
 // 1 (the default) checks all 2^32 words; N checks every Nth block of 2^16.
 #include <cstdint>
 #include <cstdio>
@@ -26,10 +27,15 @@ struct Tables {
   }
 };
 
-uint32_t expected(const uint32_t* table, uint32_t w) {
-  if ((w >> 24) == 0) return w;
-  return (w & 0xFF000000u) | table[w & 0xFF] | table[(w >> 8) & 0xFF] << 8 |
-         table[(w >> 16) & 0xFF] << 16;
+uint32_t expected(const uint32_t* table, uint32_t w, bool premultiplied) {
+  const uint32_t a = w >> 24;
+  if (a == 0) return w;
+  uint32_t out = w & 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const uint32_t c = table[(w >> shift) & 0xFF];
+    out |= (premultiplied && c > a ? a : c) << shift;
+  }
+  return out;
 }
 
 // Checks blocks first, first + step * threads, ...; returns the failures.
@@ -39,22 +45,24 @@ unsigned long checkBlocks(const std::vector<RowPath>& paths, uint32_t first,
   std::vector<uint32_t> input(1 << 16), want(1 << 16), got(1 << 16);
   unsigned long failures = 0;
   for (uint64_t block = first; block < (1u << 16); block += step) {
-    for (bool night : {true, false}) {
+    for (int mode = 0; mode < 4; ++mode) {
+      const bool night = mode & 1, premultiplied = mode & 2;
       const uint32_t* table = night ? tables.night : tables.day;
       for (uint32_t i = 0; i < (1u << 16); ++i) {
         input[i] = uint32_t(block << 16 | i);
-        want[i] = expected(table, input[i]);
+        want[i] = expected(table, input[i], premultiplied);
       }
       for (RowPath path : paths) {
         got = input;
-        ime::rowFunction(path, night)(reinterpret_cast<uint8_t*>(got.data()),
-                                      got.size());
+        ime::rowFunction(path, night, premultiplied)(
+            reinterpret_cast<uint8_t*>(got.data()), got.size());
         if (std::memcmp(got.data(), want.data(), 4 << 16) == 0) continue;
         for (uint32_t i = 0; i < (1u << 16); ++i) {
           if (got[i] != want[i] && ++failures <= 10) {
-            std::printf("path %d %s: 0x%08X gave 0x%08X, want 0x%08X\n",
-                        int(path), night ? "night" : "day", input[i], got[i],
-                        want[i]);
+            std::printf("path %d %s%s: 0x%08X gave 0x%08X, want 0x%08X\n",
+                        int(path), night ? "night" : "day",
+                        premultiplied ? " premultiplied" : "", input[i],
+                        got[i], want[i]);
           }
         }
       }
@@ -80,7 +88,8 @@ int main(int argc, char** argv) {
   for (auto& w : workers) w.join();
   const unsigned long total = failures[0] + failures[1];
   std::printf(
-      "%zu paths, every %u-th block of 2^16 words, both mappings: "
+      "%zu paths, every %u-th block of 2^16 words, both mappings, plain and "
+      "premultiplied: "
       "%lu mismatches\n",
       paths.size(), blockStep, total);
   return total == 0 ? 0 : 1;

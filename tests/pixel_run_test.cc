@@ -56,7 +56,7 @@ TEST(PixelRun, TouchesOnlyTheWordsCounted) {
 
 // Rows of `width` words every `stride` bytes, from an image of random bytes.
 void expectRowsConverted(uint32_t width, uint32_t height, uint32_t stride,
-                         size_t offset, bool night) {
+                         size_t offset, bool night, bool premultiplied = false) {
   const size_t size = offset + size_t{stride} * height;
   GuardedBytes buffer(size);
   std::mt19937 rng(width * 131 + height * 7 + stride);
@@ -64,11 +64,11 @@ void expectRowsConverted(uint32_t width, uint32_t height, uint32_t stride,
   const std::vector<uint8_t> before(buffer.data(), buffer.data() + size);
 
   changeDayNightRows(buffer.data() + offset, width, height, stride,
-                     night ? 1 : 0);
+                     night ? 1 : 0, premultiplied);
 
   const bool valid = width > 0 && height > 0 && stride >= 4ull * width;
   EXPECT_EQ(imageMismatch(before.data(), buffer.data(), size, offset, width,
-                          stride, night, valid ? 1 : 0),
+                          stride, night, valid ? 1 : 0, premultiplied),
             "");
   EXPECT_TRUE(buffer.guardsIntact());
 }
@@ -76,15 +76,16 @@ void expectRowsConverted(uint32_t width, uint32_t height, uint32_t stride,
 TEST(PixelRows, ConvertsEachRowAndLeavesPaddingAlone) {
   for (uint32_t width = 1; width <= 70; ++width) {
     for (uint32_t pad : {0u, 1u, 4u, 13u}) {
-      expectRowsConverted(width, 3, 4 * width + pad, 0, width % 2 == 0);
+      expectRowsConverted(width, 3, 4 * width + pad, 0, width % 2 == 0,
+                          width % 3 == 0);
     }
   }
 }
 
 TEST(PixelRows, AnyStartOffset) {
   for (size_t offset = 0; offset < 8; ++offset) {
-    expectRowsConverted(37, 2, 37 * 4, offset, true);
-    expectRowsConverted(37, 2, 37 * 4 + 6, offset, false);
+    expectRowsConverted(37, 2, 37 * 4, offset, true, offset % 2 == 0);
+    expectRowsConverted(37, 2, 37 * 4 + 6, offset, false, offset % 2 == 1);
   }
 }
 

@@ -26,11 +26,21 @@ inline std::vector<ime::RowPath> availableRowPaths() {
   return paths;
 }
 
-// Each word converted by itself through the exported single-colour function.
-inline uint32_t referenceWord(uint32_t w, bool night) {
+// Each word converted by itself through the exported single-colour function,
+// and for premultiplied pixels each channel then held to the alpha.
+inline uint32_t referenceWord(uint32_t w, bool night,
+                              bool premultiplied = false) {
   const int c = static_cast<int>(w);
-  return static_cast<uint32_t>(night ? changeToNightColor(c)
-                                     : changeToDayColor(c));
+  uint32_t out = static_cast<uint32_t>(night ? changeToNightColor(c)
+                                             : changeToDayColor(c));
+  const uint32_t alpha = w >> 24;
+  if (!premultiplied || alpha == 0) return out;
+  for (int shift = 0; shift < 24; shift += 8) {
+    if (((out >> shift) & 0xFF) > alpha) {
+      out = (out & ~(0xFFu << shift)) | alpha << shift;
+    }
+  }
+  return out;
 }
 
 inline uint32_t wordAt(const uint8_t* p) {
@@ -96,11 +106,12 @@ class PageGuardedBytes {
 // Describes where image memory that held `before` and now holds `after` is
 // not as a pass should leave it, or returns "" if it is: rows of `width` words
 // every `stride` bytes from byte `offset`, each word converted `times` times
-// with the given mapping, and every other byte unchanged. `times` 0 means
-// nothing at all may change.
+// with the given mapping (clamped to the alpha for premultiplied pixels), and
+// every other byte unchanged. `times` 0 means nothing at all may change.
 inline std::string imageMismatch(const uint8_t* before, const uint8_t* after,
                                  size_t size, size_t offset, uint32_t width,
-                                 uint32_t stride, bool night, int times) {
+                                 uint32_t stride, bool night, int times,
+                                 bool premultiplied = false) {
   for (size_t i = 0; i < size; ++i) {
     const bool pixel = times > 0 && stride > 0 && i >= offset &&
                        (i - offset) % stride < 4ull * width;
@@ -110,7 +121,9 @@ inline std::string imageMismatch(const uint8_t* before, const uint8_t* after,
       }
     } else if ((i - offset) % stride % 4 == 0) {
       uint32_t want = wordAt(before + i);
-      for (int t = 0; t < times; ++t) want = referenceWord(want, night);
+      for (int t = 0; t < times; ++t) {
+        want = referenceWord(want, night, premultiplied);
+      }
       if (wordAt(after + i) != want) {
         return "pixel at byte " + std::to_string(i) + " of width " +
                std::to_string(width) + ", stride " + std::to_string(stride) +

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "color/row_dispatch.h"
@@ -16,31 +17,30 @@ namespace {
 
 using ime::RowPath;
 
-std::string pathName(const testing::TestParamInfo<RowPath>& info) {
-  switch (info.param) {
-    case RowPath::kC:
-      return "C";
-    case RowPath::kSse2:
-      return "Sse2";
-    case RowPath::kAvx2:
-      return "Avx2";
-    case RowPath::kAvx512:
-      return "Avx512";
-    case RowPath::kNeon:
-      return "Neon";
-  }
-  return "Unknown";
+// A row path, and whether its rows for premultiplied pixels are meant.
+using RowCase = std::tuple<RowPath, bool>;
+
+std::string caseName(const testing::TestParamInfo<RowCase>& info) {
+  const char* names[] = {"C", "Sse2", "Avx2", "Avx512", "Neon"};
+  return std::string(names[int(std::get<0>(info.param))]) +
+         (std::get<1>(info.param) ? "Premultiplied" : "");
 }
 
-class RowPathTest : public testing::TestWithParam<RowPath> {
+class RowPathTest : public testing::TestWithParam<RowCase> {
  protected:
+  bool premultiplied() const { return std::get<1>(GetParam()); }
+  uint32_t reference(uint32_t w, bool night) const {
+    return referenceWord(w, night, premultiplied());
+  }
+
   // Converts `words` written at `at` with this path and checks each word.
   void convertAndCheck(uint8_t* at, const std::vector<uint32_t>& words,
                        bool night) {
     for (size_t i = 0; i < words.size(); ++i) putWord(at + 4 * i, words[i]);
-    ime::rowFunction(GetParam(), night)(at, words.size());
+    ime::rowFunction(std::get<0>(GetParam()), night, premultiplied())(
+        at, words.size());
     for (size_t i = 0; i < words.size(); ++i) {
-      ASSERT_EQ(wordAt(at + 4 * i), referenceWord(words[i], night))
+      ASSERT_EQ(wordAt(at + 4 * i), reference(words[i], night))
           << (night ? "night" : "day") << " word " << i << " of "
           << words.size() << " in 0x" << std::hex << words[i];
     }
@@ -106,7 +106,7 @@ TEST_P(RowPathTest, WordsFollowedByTheirOwnConversion) {
     for (uint32_t first : {0xFFFFFFFFu, 0xFF000000u, 0x80336699u}) {
       std::vector<uint32_t> words = {first};
       while (words.size() < 40) {
-        words.push_back(referenceWord(words.back(), night));
+        words.push_back(reference(words.back(), night));
       }
       expectConverted(words, night);
     }
@@ -140,7 +140,9 @@ TEST_P(RowPathTest, FlatAndRepeatingContent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Available, RowPathTest,
-                         testing::ValuesIn(availableRowPaths()), pathName);
+                         testing::Combine(testing::ValuesIn(availableRowPaths()),
+                                          testing::Bool()),
+                         caseName);
 
 // The widest path this machine should get: named by the test run for a CPU
 // model under emulation (IME_EXPECT_ROW_PATH), else read from the kernel's
@@ -202,23 +204,31 @@ TEST(RowDispatch, EachPassLengthGetsTheExpectedPath) {
 }
 
 TEST(RowDispatch, EachPathAndModeGetsItsOwnRow) {
+  using ime::RowFunction;
   const struct {
     RowPath path;
-    ime::RowFunction night, day;
+    RowFunction night, day, nightPremul, dayPremul;
   } rows[] = {
-    {RowPath::kC, ime::nightRowC, ime::dayRowC},
+    {RowPath::kC, ime::nightRowC, ime::dayRowC, ime::nightPremulRowC,
+     ime::dayPremulRowC},
 #if IME_ROWS_X86
-    {RowPath::kSse2, ime::nightRowSse2, ime::dayRowSse2},
-    {RowPath::kAvx2, ime::nightRowAvx2, ime::dayRowAvx2},
-    {RowPath::kAvx512, ime::nightRowAvx512, ime::dayRowAvx512},
+    {RowPath::kSse2, ime::nightRowSse2, ime::dayRowSse2,
+     ime::nightPremulRowSse2, ime::dayPremulRowSse2},
+    {RowPath::kAvx2, ime::nightRowAvx2, ime::dayRowAvx2,
+     ime::nightPremulRowAvx2, ime::dayPremulRowAvx2},
+    {RowPath::kAvx512, ime::nightRowAvx512, ime::dayRowAvx512,
+     ime::nightPremulRowAvx512, ime::dayPremulRowAvx512},
 #endif
 #if IME_ROWS_NEON
-    {RowPath::kNeon, ime::nightRowNeon, ime::dayRowNeon},
+    {RowPath::kNeon, ime::nightRowNeon, ime::dayRowNeon,
+     ime::nightPremulRowNeon, ime::dayPremulRowNeon},
 #endif
   };
   for (const auto& r : rows) {
     EXPECT_EQ(ime::rowFunction(r.path, true), r.night) << int(r.path);
     EXPECT_EQ(ime::rowFunction(r.path, false), r.day) << int(r.path);
+    EXPECT_EQ(ime::rowFunction(r.path, true, true), r.nightPremul);
+    EXPECT_EQ(ime::rowFunction(r.path, false, true), r.dayPremul);
   }
 }
 

@@ -1,7 +1,7 @@
 // Fuzzes the bitmap pass and the row paths: arbitrary words, sizes, strides,
-// start offsets, formats, modes and platform failures, over a fake bitmap
-// interface, against converting each word by itself, with guard bytes
-// around the memory.
+// start offsets, formats, flags (alpha modes), modes and platform failures,
+// over a fake bitmap interface, against converting each word by itself, with
+// guard bytes around the memory.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "color/row_dispatch.h"
 #include "fake_bitmap.h"
+#include "jni/bitmap_flags.h"
 #include "pixel_test_support.h"
 #include "trap_jni_env.h"
 
@@ -51,6 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const int getInfoResult =
       data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -1 : 0;
   const int lockResult = data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -3 : 0;
+  const uint32_t flags = data.ConsumeIntegral<uint32_t>();
+  const bool premultiplied =
+      (flags & ime::kBitmapFlagsAlphaMask) == ime::kBitmapFlagsAlphaPremul;
 
   const size_t imageBytes = offset + size_t{stride} * height;
   GuardedBytes memory(imageBytes);
@@ -62,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   for (ime::RowPath path : availableRowPaths()) {
     GuardedBytes run(imageBytes);
     std::copy(before.begin(), before.end(), run.data());
-    ime::rowFunction(path, mode == 1)(run.data() + offset, words);
+    ime::rowFunction(path, mode == 1, premultiplied)(run.data() + offset,
+                                                     words);
     for (size_t i = 0; i < imageBytes; ++i) {
       const bool inRun = i >= offset && i < offset + 4 * words;
       if (!inRun)
@@ -71,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     for (size_t w = 0; w < words; ++w) {
       const size_t at = offset + 4 * w;
       require(wordAt(run.data() + at) ==
-                  referenceWord(wordAt(&before[at]), mode == 1),
+                  referenceWord(wordAt(&before[at]), mode == 1,
+                                premultiplied),
               "row path disagrees with the per-word conversion");
     }
     require(run.guardsIntact(), "row path wrote past the buffer");
@@ -79,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   // The pass itself, through the platform interface.
   FakeBitmap bitmap;
-  bitmap.info = {width, height, stride, format, 0};
+  bitmap.info = {width, height, stride, format, flags};
   bitmap.pixels = memory.data() + offset;
   bitmap.getInfoResult = getInfoResult;
   bitmap.lockResult = lockResult;
@@ -95,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   require(bitmap.lockCalls == (getInfoResult == 0 && format == 1 ? 1 : 0),
           "locked a bitmap it may not convert");
   require(imageMismatch(before.data(), memory.data(), imageBytes, offset, width,
-                        stride, mode == 1, converts ? 1 : 0)
+                        stride, mode == 1, converts ? 1 : 0, premultiplied)
               .empty(),
           "the pass left a byte as it must not");
   return 0;

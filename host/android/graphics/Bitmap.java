@@ -6,7 +6,10 @@ import java.nio.ByteBuffer;
  * Host stand-in for the platform's Bitmap: the part of its API the library's callers, tests and
  * demo use, with pixels kept where native code can address them (a direct ByteBuffer) and stored
  * as the device stores them. ARGB_8888 pixels are bytes R, G, B, A, premultiplied by default as on
- * the device, so a pixel read natively as a little-endian word is 0xAABBGGRR.
+ * the device, so a pixel read natively as a little-endian word is 0xAABBGGRR. As on a device
+ * (API 30 and later), the host libjnigraphics.so describes a bitmap even once it is recycled,
+ * reports its alpha mode and whether it is a hardware bitmap in the flags, and refuses to lock a
+ * recycled or hardware bitmap's pixels; an immutable bitmap's pixels lock like any other.
  */
 public final class Bitmap {
     /** Pixel configurations, with the native format each one reports. */
@@ -14,7 +17,10 @@ public final class Bitmap {
         ALPHA_8(8, 1),
         RGB_565(4, 2),
         ARGB_4444(7, 2),
-        ARGB_8888(1, 4);
+        ARGB_8888(1, 4),
+        RGBA_F16(9, 8),
+        /** Pixels in graphics memory only: described as RGBA_8888, never locked. */
+        HARDWARE(1, 4);
 
         final int nativeFormat;
         final int bytesPerPixel;
@@ -43,9 +49,12 @@ public final class Bitmap {
     int mUnmatchedUnlocks;
     int mGetInfoResult;
     int mLockResult;
+    final boolean mHardware;
+    boolean mPremultiplied = true;
+    boolean mHasAlpha;
 
     private final Config mConfig;
-    private boolean mPremultiplied = true;
+    private boolean mMutable = true;
 
     Bitmap(int width, int height, Config config, int rowBytes, int byteOffset) {
         mWidth = width;
@@ -53,6 +62,8 @@ public final class Bitmap {
         mConfig = config;
         mFormat = config.nativeFormat;
         mRowBytes = rowBytes;
+        mHardware = config == Config.HARDWARE;
+        mHasAlpha = config != Config.RGB_565;
         mOffset = GUARD_BYTES + byteOffset;
         long size = (long) mOffset + (long) rowBytes * height + GUARD_BYTES;
         if (size > Integer.MAX_VALUE) {
@@ -67,6 +78,9 @@ public final class Bitmap {
     public static Bitmap createBitmap(int width, int height, Config config) {
         if (width <= 0 || height <= 0) {
             throw new IllegalArgumentException("width and height must be > 0");
+        }
+        if (config == Config.HARDWARE) {
+            throw new IllegalArgumentException("can't create a mutable bitmap with Config.HARDWARE");
         }
         return new Bitmap(width, height, config, width * config.bytesPerPixel, 0);
     }
@@ -96,22 +110,98 @@ public final class Bitmap {
     }
 
     public boolean isPremultiplied() {
-        return mPremultiplied;
+        return mPremultiplied && mHasAlpha;
     }
 
+    /** As on the device: only a bitmap with alpha can be premultiplied, and the stored values stay. */
     public void setPremultiplied(boolean premultiplied) {
         mPremultiplied = premultiplied;
     }
 
+    public boolean hasAlpha() {
+        return mHasAlpha;
+    }
+
+    public void setHasAlpha(boolean hasAlpha) {
+        if (mConfig != Config.RGB_565) {
+            mHasAlpha = hasAlpha;
+        }
+    }
+
+    public boolean isMutable() {
+        return mMutable;
+    }
+
+    /** A copy in {@code config}, as mutable as asked; hardware copies are immutable. */
+    public Bitmap copy(Config config, boolean isMutable) {
+        if (mRecycled) {
+            throw new IllegalStateException("Can't copy a recycled bitmap");
+        }
+        if (config == Config.HARDWARE && isMutable) {
+            throw new IllegalArgumentException("Hardware bitmaps are always immutable");
+        }
+        Bitmap copy = new Bitmap(mWidth, mHeight, config, mWidth * config.bytesPerPixel, 0);
+        copy.mPremultiplied = mPremultiplied;
+        copy.mHasAlpha = mHasAlpha && config != Config.RGB_565;
+        for (int y = 0; y < mHeight; y++) {
+            for (int x = 0; x < mWidth; x++) {
+                copy.writePixel(x, y, readPixel(x, y));
+            }
+        }
+        copy.mMutable = isMutable;
+        return copy;
+    }
+
+    /** An immutable copy of {@code source}, as BitmapFactory and Resources hand out. */
+    public static Bitmap createBitmap(Bitmap source) {
+        return source.copy(source.getConfig(), false);
+    }
+
+    /**
+     * Copies the stored pixels, as they are in memory (premultiplied where the bitmap is), into
+     * {@code dst} from its position on, row after row.
+     */
+    public void copyPixelsToBuffer(ByteBuffer dst) {
+        if (mHardware) {
+            throw new IllegalStateException("unable to copyPixelsToBuffer, pixel access is not supported on Config#HARDWARE bitmaps");
+        }
+        byteIndex(0, 0);
+        for (int y = 0; y < mHeight; y++) {
+            for (int i = 0; i < mWidth * mConfig.bytesPerPixel; i++) {
+                dst.put(mBuffer.get(mOffset + y * mRowBytes + i));
+            }
+        }
+    }
+
     public int getPixel(int x, int y) {
+        if (mHardware) {
+            throw new IllegalStateException("unable to getPixel(), pixel access is not supported on Config#HARDWARE bitmaps");
+        }
+        return readPixel(x, y);
+    }
+
+    public void setPixel(int x, int y, int color) {
+        if (!mMutable) {
+            throw new IllegalStateException("setPixel() on an immutable bitmap");
+        }
+        writePixel(x, y, color);
+    }
+
+    /**
+     * The colour at (x, y), un-premultiplied as Skia does it: without a clamp, so that a channel
+     * above its alpha (invalid premultiplied data) comes out above 255 and spills into the bits
+     * beside it rather than passing for a valid colour.
+     */
+    private int readPixel(int x, int y) {
         int at = byteIndex(x, y);
         switch (mConfig) {
-            case ARGB_8888: {
+            case ARGB_8888:
+            case HARDWARE: {
                 int r = mBuffer.get(at) & 0xFF;
                 int g = mBuffer.get(at + 1) & 0xFF;
                 int b = mBuffer.get(at + 2) & 0xFF;
                 int a = mBuffer.get(at + 3) & 0xFF;
-                if (mPremultiplied) {
+                if (isPremultiplied()) {
                     r = unpremultiply(r, a);
                     g = unpremultiply(g, a);
                     b = unpremultiply(b, a);
@@ -131,17 +221,20 @@ public final class Bitmap {
                 int b = unpremultiply(((p >> 4) & 0xF) * 17, a);
                 return a << 24 | r << 16 | g << 8 | b;
             }
+            case RGBA_F16:
+                throw new UnsupportedOperationException("the host stand-in does not convert RGBA_F16 pixels");
             default:
                 return (mBuffer.get(at) & 0xFF) << 24;
         }
     }
 
-    public void setPixel(int x, int y, int color) {
+    private void writePixel(int x, int y, int color) {
         int at = byteIndex(x, y);
         int a = color >>> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
         switch (mConfig) {
             case ARGB_8888:
-                if (mPremultiplied) {
+            case HARDWARE:
+                if (isPremultiplied()) {
                     r = premultiply(r, a);
                     g = premultiply(g, a);
                     b = premultiply(b, a);
@@ -159,6 +252,8 @@ public final class Bitmap {
                 mBuffer.put(at, (byte) p).put(at + 1, (byte) (p >> 8));
                 break;
             }
+            case RGBA_F16:
+                throw new UnsupportedOperationException("the host stand-in does not convert RGBA_F16 pixels");
             default:
                 mBuffer.put(at, (byte) a);
         }
@@ -203,6 +298,6 @@ public final class Bitmap {
     }
 
     private static int unpremultiply(int c, int a) {
-        return a == 0 ? 0 : Math.min(255, (c * 255 + a / 2) / a);
+        return a == 0 ? 0 : (c * 255 + a / 2) / a;
     }
 }

@@ -14,6 +14,7 @@ import java.awt.geom.RoundRectangle2D;
 import java.awt.image.BufferedImage;
 import java.io.File;
 import java.io.IOException;
+import java.nio.ByteBuffer;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.StandardCopyOption;
@@ -69,6 +70,8 @@ public final class Demo {
         Bitmap bitmap = Bitmap.createBitmap(width, height, Bitmap.Config.ARGB_8888);
         bitmap.setPixels(argb, 0, width, 0, 0, width, height);
 
+        BufferedImage drawn = toImage(bitmap);
+
         // The VM binds a native method on its first call; do that outside the timing.
         Bitmap warmUp = Bitmap.createBitmap(1, 1, Bitmap.Config.ARGB_8888);
         ImeGraphics.glSetNight(warmUp);
@@ -87,11 +90,13 @@ public final class Demo {
         List<Path> written = writeAll(outDir, List.of(
                 new Output("night.png", night),
                 new Output("day.png", day),
-                new Output("compare.png", compare(original, night, day))));
+                new Output("compare.png", compare(drawn, night, day))));
 
         System.out.printf("%s: %d x %d pixels%n", input == null ? "keyboard picture" : input, width, height);
         System.out.printf("glSetNight     %8.3f ms%n", nightNanos / 1e6);
         System.out.printf("glSetToDayMode %8.3f ms%n", dayNanos / 1e6);
+        System.out.printf("premultiplied pixels with a channel above their alpha after day: %d%n",
+                invalidPremultiplied(bitmap));
         for (Path p : written) {
             System.out.println("wrote " + p);
         }
@@ -124,14 +129,45 @@ public final class Demo {
         }
     }
 
+    /** The keyboard's own background, which the skin is drawn over. */
+    private static final int BACKDROP = 0xE8EAED;
+
+    /**
+     * The bitmap as the device draws it over the backdrop: its stored, premultiplied pixels
+     * composited source-over (each channel c + backdrop * (255 - alpha) / 255, saturating), so a
+     * pixel whose channels pass its alpha adds light, as it does on the screen.
+     */
     private static BufferedImage toImage(Bitmap bitmap) {
         int width = bitmap.getWidth();
         int height = bitmap.getHeight();
-        int[] argb = new int[width * height];
-        bitmap.getPixels(argb, 0, width, 0, 0, width, height);
-        BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_ARGB);
-        image.setRGB(0, 0, width, height, argb, 0, width);
+        ByteBuffer stored = ByteBuffer.allocate(width * height * 4);
+        bitmap.copyPixelsToBuffer(stored);
+        BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_RGB);
+        for (int i = 0; i < width * height; i++) {
+            int a = stored.get(4 * i + 3) & 0xFF;
+            int rgb = 0;
+            for (int c = 0; c < 3; c++) {
+                int source = stored.get(4 * i + c) & 0xFF;
+                int under = (BACKDROP >> (16 - 8 * c)) & 0xFF;
+                rgb |= Math.min(255, source + (under * (255 - a) + 127) / 255) << (16 - 8 * c);
+            }
+            image.setRGB(i % width, i / width, rgb);
+        }
         return image;
+    }
+
+    /** How many stored pixels are not valid premultiplied data: a channel above the alpha. */
+    private static int invalidPremultiplied(Bitmap bitmap) {
+        ByteBuffer stored = ByteBuffer.allocate(bitmap.getWidth() * bitmap.getHeight() * 4);
+        bitmap.copyPixelsToBuffer(stored);
+        int invalid = 0;
+        for (int i = 0; i < stored.capacity(); i += 4) {
+            int a = stored.get(i + 3) & 0xFF;
+            if ((stored.get(i) & 0xFF) > a || (stored.get(i + 1) & 0xFF) > a || (stored.get(i + 2) & 0xFF) > a) {
+                invalid++;
+            }
+        }
+        return invalid;
     }
 
     private record Output(String name, BufferedImage image) {}
@@ -167,7 +203,7 @@ public final class Demo {
         }
     }
 
-    /** Original, night and day side by side on a checkerboard that shows transparency, labelled. */
+    /** Original, night and day side by side, each as drawn over the keyboard's background, labelled. */
     private static BufferedImage compare(BufferedImage original, BufferedImage night, BufferedImage day) {
         BufferedImage[] panels = {original, night, day};
         String[] labels = {"original", "night (glSetNight)", "day (glSetToDayMode after night)"};
@@ -189,12 +225,6 @@ public final class Demo {
             int y = margin + labelHeight;
             g.setColor(Color.WHITE);
             g.drawString(labels[i], x, margin + 22);
-            for (int cy = 0; cy < panelHeight; cy += 12) {
-                for (int cx = 0; cx < panelWidth; cx += 12) {
-                    g.setColor(((cx + cy) / 12) % 2 == 0 ? new Color(0xCC, 0xCC, 0xCC) : new Color(0x99, 0x99, 0x99));
-                    g.fillRect(x + cx, y + cy, Math.min(12, panelWidth - cx), Math.min(12, panelHeight - cy));
-                }
-            }
             g.drawImage(panels[i], x, y, panelWidth, panelHeight, null);
         }
         g.dispose();
@@ -279,9 +309,13 @@ public final class Demo {
                 for (int k = 0; k < keys.length(); k++) {
                     int x = left + k * keyWidth;
                     RoundRectangle2D face = new RoundRectangle2D.Double(x + 8, top + 10, faceWidth - 16, keyHeight - 20, 24, 24);
-                    RoundRectangle2D shadow = new RoundRectangle2D.Double(x + 8, top + 14, faceWidth - 16, keyHeight - 20, 24, 24);
-                    g.setColor(new Color(0, 0, 0, 0x50));
-                    g.fill(shadow);
+                    // A soft shadow: layers of 4% black, so its edge is only a few
+                    // percent opaque and its core about a third.
+                    g.setColor(new Color(0, 0, 0, 0x0A));
+                    for (int spread = 10; spread >= 0; spread -= 1) {
+                        g.fill(new RoundRectangle2D.Double(x + 8 - spread, top + 16 - spread,
+                                faceWidth - 16 + 2 * spread, keyHeight - 20 + 2 * spread, 24 + spread, 24 + spread));
+                    }
                     g.setComposite(AlphaComposite.Src);
                     g.setColor(row == rows.length ? new Color(0xD0, 0xE4, 0xFF) : new Color(0xFA, 0xFA, 0xFC));
                     g.fill(face);

@@ -51,6 +51,7 @@ class ImeGraphicsBitmapTest {
     /** Converts with {@code night} and checks every word, the row padding and the guards. */
     private static void assertConverts(Bitmap bitmap, boolean night) {
         int[] before = words(bitmap);
+        boolean premultiplied = bitmap.isPremultiplied();
         byte[] memoryBefore = BitmapTestHooks.memory(bitmap);
         int locksBefore = BitmapTestHooks.locksTaken(bitmap);
         if (night) {
@@ -60,7 +61,7 @@ class ImeGraphicsBitmapTest {
         }
         int[] after = words(bitmap);
         for (int i = 0; i < before.length; i++) {
-            int want = night ? Reference.night(before[i]) : Reference.day(before[i]);
+            int want = Reference.convert(before[i], night, premultiplied);
             assertEquals(want, after[i], "pixel " + i + " of " + bitmap.getWidth() + "x" + bitmap.getHeight());
         }
         byte[] memoryAfter = BitmapTestHooks.memory(bitmap);
@@ -114,13 +115,46 @@ class ImeGraphicsBitmapTest {
         assertEquals(ImeGraphics.glSetDayColor(0xFF002244), bitmap.getPixel(0, 0));
     }
 
-    @Test
-    void everyWidthAtSeveralStarts() {
-        for (int width = 1; width <= 100; width++) {
-            for (int offset = 0; offset < 16; offset += 4) {
-                assertConverts(randomBitmap(width, 3, 0, offset, width * 31L + offset), width % 2 == 0);
+    /** Each alpha mode the device reports, and an immutable bitmap, which locks like any other. */
+    private enum AlphaMode {
+        PREMULTIPLIED, UNPREMULTIPLIED, OPAQUE, IMMUTABLE;
+
+        Bitmap apply(Bitmap bitmap) {
+            switch (this) {
+                case UNPREMULTIPLIED:
+                    bitmap.setPremultiplied(false);
+                    return bitmap;
+                case OPAQUE:
+                    bitmap.setHasAlpha(false);
+                    return bitmap;
+                case IMMUTABLE:
+                    bitmap.setPremultiplied(false);
+                    return Bitmap.createBitmap(bitmap);
+                default:
+                    return bitmap;
             }
         }
+    }
+
+    @ParameterizedTest
+    @EnumSource(AlphaMode.class)
+    void everyWidthAtSeveralStartsInEachAlphaMode(AlphaMode mode) {
+        for (int width = 1; width <= 100; width++) {
+            for (int offset = 0; offset < 16; offset += 4) {
+                Bitmap bitmap = mode.apply(randomBitmap(width, 3, 0, offset, width * 31L + offset));
+                assertConverts(bitmap, width % 2 == 0);
+            }
+        }
+    }
+
+    @Test
+    void translucentShadowsStayValidPremultipliedData() {
+        Bitmap bitmap = Bitmap.createBitmap(3, 1, Bitmap.Config.ARGB_8888);
+        BitmapTestHooks.setWord(bitmap, 0, 0, 0x1E000000);
+        BitmapTestHooks.setWord(bitmap, 1, 0, 0x14FFFFFF);
+        BitmapTestHooks.setWord(bitmap, 2, 0, 0x80000000);
+        ImeGraphics.glSetToDayMode(bitmap);
+        assertArrayEquals(new int[] {0x1E1E1E1E, 0x14141414, 0x80313131}, words(bitmap));
     }
 
     @ParameterizedTest
@@ -133,13 +167,16 @@ class ImeGraphicsBitmapTest {
     }
 
     @ParameterizedTest
-    @EnumSource(value = Bitmap.Config.class, names = {"RGB_565", "ARGB_4444", "ALPHA_8"})
+    @EnumSource(value = Bitmap.Config.class, names = {"RGB_565", "ARGB_4444", "ALPHA_8", "RGBA_F16", "HARDWARE"})
     void otherConfigsAreNeitherLockedNorChanged(Bitmap.Config config) {
-        Bitmap bitmap = Bitmap.createBitmap(9, 4, config);
-        for (int y = 0; y < 4; y++) {
-            for (int x = 0; x < 9; x++) {
-                bitmap.setPixel(x, y, 0xFF000000 | (x * 0x1F3D5B + y * 0x0A0B0C));
-            }
+        Bitmap bitmap;
+        if (config == Bitmap.Config.HARDWARE) {
+            bitmap = randomBitmap(9, 4, 0, 0, 4).copy(config, false);
+        } else {
+            bitmap = BitmapTestHooks.create(9, 4, config, 9 * 8, 0);
+            byte[] bytes = new byte[9 * 8 * 4];
+            new SplittableRandom(config.ordinal()).nextBytes(bytes);
+            BitmapTestHooks.fill(bitmap, bytes);
         }
         byte[] before = BitmapTestHooks.memory(bitmap);
         ImeGraphics.glSetNight(bitmap);

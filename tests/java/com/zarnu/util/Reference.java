@@ -13,21 +13,24 @@ final class Reference {
     }
 
     static int night(int word) {
-        return convert(word, true);
+        return convert(word, true, false);
     }
 
     static int day(int word) {
-        return convert(word, false);
+        return convert(word, false, false);
     }
 
-    private static int convert(int word, boolean night) {
-        if ((word >>> 24) == 0) {
+    /** A stored pixel converted; premultiplied, no channel may pass the alpha. */
+    static int convert(int word, boolean night, boolean premultiplied) {
+        int alpha = word >>> 24;
+        if (alpha == 0) {
             return word;
         }
         int result = word & 0xFF000000;
         for (int shift = 0; shift <= 16; shift += 8) {
             int v = (word >>> shift) & 0xFF;
-            result |= (night ? nightChannel(v) : dayChannel(v)) << shift;
+            int c = night ? nightChannel(v) : dayChannel(v);
+            result |= (premultiplied ? Math.min(c, alpha) : c) << shift;
         }
         return result;
     }
