@@ -35,13 +35,13 @@ template <uint32_t (*Channel)(uint32_t), bool kPremultiplied>
 static inline uint32_t convertWord(uint32_t word) {
   const uint32_t alpha = word & kAlphaMask;
   if (alpha == 0) return word;  // fully transparent: every bit kept
-  uint32_t out = alpha;
-  for (int shift = 0; shift < 24; shift += 8) {
-    uint32_t c = Channel((word >> shift) & 0xFF);
-    if (kPremultiplied && c > (word >> 24)) c = word >> 24;
-    out |= c << shift;
-  }
-  return out;
+  const uint32_t a = word >> 24;
+  const auto map = [a](uint32_t v) {
+    const uint32_t c = Channel(v);
+    return kPremultiplied && c > a ? a : c;
+  };
+  return alpha | map(word & 0xFF) | map((word >> 8) & 0xFF) << 8 |
+         map((word >> 16) & 0xFF) << 16;
 }
 
 static inline uint32_t nightWord(uint32_t word) {

@@ -24,17 +24,21 @@
 namespace ime {
 namespace {
 
-// The high byte of v * m in each lane: floor(v m / 256). One UMULL pair and
-// one UZP on either architecture.
-inline uint8x16_t multiplyHigh(uint8x16_t v, uint8x8_t m) {
-  const uint16x8_t low = vmull_u8(vget_low_u8(v), m);
-  const uint16x8_t high = vmull_u8(vget_high_u8(v), m);
+// The high byte of v * m in each lane: floor(v m / 256). A UMULL pair (the
+// second on the upper half in place on arm64) and one UZP.
+inline uint8x16_t multiplyHigh(uint8x16_t v, uint8_t m) {
+  const uint16x8_t low = vmull_u8(vget_low_u8(v), vdup_n_u8(m));
+#if defined(__aarch64__)
+  const uint16x8_t high = vmull_high_u8(v, vdupq_n_u8(m));
+#else
+  const uint16x8_t high = vmull_u8(vget_high_u8(v), vdup_n_u8(m));
+#endif
   return vuzpq_u8(vreinterpretq_u8_u16(low), vreinterpretq_u8_u16(high))
       .val[1];
 }
 
 inline uint8x16_t nightChannels(uint8x16_t v) {
-  return vqsubq_u8(multiplyHigh(v, vdup_n_u8(170)), vdupq_n_u8(33));
+  return vqsubq_u8(multiplyHigh(v, 170), vdupq_n_u8(33));
 }
 
 inline uint8x16_t dayChannels(uint8x16_t v) {
@@ -52,11 +56,14 @@ void convertRow(uint8_t* pixels, size_t count) {
     uint8x16x4_t p = vld4q_u8(pixels);
     const uint8x16_t alpha = p.val[3];
     const uint8x16_t visible = vtstq_u8(alpha, alpha);
-    for (int c = 0; c < 3; ++c) {
-      uint8x16_t mapped = Channels(p.val[c]);
+    const auto convert = [&](uint8x16_t v) {
+      uint8x16_t mapped = Channels(v);
       if (kPremultiplied) mapped = vminq_u8(mapped, alpha);
-      p.val[c] = vbslq_u8(visible, mapped, p.val[c]);
-    }
+      return vbslq_u8(visible, mapped, v);
+    };
+    p.val[0] = convert(p.val[0]);
+    p.val[1] = convert(p.val[1]);
+    p.val[2] = convert(p.val[2]);
     vst4q_u8(pixels, p);
   }
   convertEachWord<ConvertWord>(pixels, count);
