@@ -1,7 +1,20 @@
-// AVX2 rows: eight pixels a vector, the same lane arithmetic as the SSE2 rows
-// (see row_sse2.cc). Built with a target attribute rather than -mavx2 so that
-// nothing shared with other files is compiled for AVX2; the dispatcher calls
-// these only where the CPU and OS support AVX2.
+// AVX2 rows: eight pixels a vector, every byte of the word in place.
+//
+// Night: N(v) = max(0, floor(170 v / 256) - 33) (the 680/1024 form, see
+// row_neon.cc). For the even bytes of each 16-bit lane, (v << 8) * 170 >> 16
+// is that quotient; for the odd bytes, v * 170 carries it in its high byte,
+// and the alpha byte multiplied by 256 is itself. A byte blend joins the two
+// and a saturating subtract of 33 (0 for alpha) clamps at 0.
+//
+// Day: D(v) = min(255, u + floor((u + [u >= 85]) / 2)) with u = v + 33
+// saturating (see row_neon.cc). The rounding-up average with 0 halves:
+// floor((u + [u >= 85]) / 2) = avg(u - [u < 85], 0). The alpha byte is lifted
+// by 0 and gets nothing added.
+//
+// Both are exact for v in 0..255; transparent words are put back whole. Built
+// with a target attribute rather than -mavx2 so that nothing shared with other
+// files is compiled for AVX2; the dispatcher calls these only where the CPU
+// and OS support AVX2.
 #include <immintrin.h>
 
 #include "color/channel_mapping.h"
@@ -12,42 +25,39 @@
 namespace ime {
 namespace {
 
+// `out` where the word is visible, `in` where its alpha byte is 0: alpha + 127
+// saturating has its top bit set exactly when alpha is not 0, and a float
+// blend picks each 32-bit lane by its top bit.
 IME_AVX2 inline __m256i keepTransparent(__m256i in, __m256i out) {
-  const __m256i transparent = _mm256_cmpeq_epi32(
-      _mm256_and_si256(in, _mm256_set1_epi32(static_cast<int>(kAlphaMask))),
-      _mm256_setzero_si256());
-  return _mm256_blendv_epi8(out, in, transparent);
+  const __m256i visible = _mm256_adds_epu8(in, _mm256_set1_epi32(0x7F000000));
+  return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(in),
+                                               _mm256_castsi256_ps(out),
+                                               _mm256_castsi256_ps(visible)));
+}
+
+// 33 in each channel byte, 0 in the alpha byte.
+IME_AVX2 inline __m256i channelThirtyThrees() {
+  return _mm256_set1_epi32(0x00212121);
 }
 
 IME_AVX2 inline __m256i nightVector(__m256i in) {
-  const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
-  const __m256i evenScale = _mm256_set1_epi16(85);
-  const __m256i evenDrop = _mm256_set1_epi16(4224);
-  const __m256i oddScale = _mm256_set1_epi32(128 << 16 | 85);
-  const __m256i oddDrop = _mm256_set1_epi32(4224);
-  __m256i even = _mm256_and_si256(in, lowBytes);
-  __m256i odd = _mm256_srli_epi16(in, 8);
-  even = _mm256_srli_epi16(
-      _mm256_subs_epu16(_mm256_mullo_epi16(even, evenScale), evenDrop), 7);
-  odd = _mm256_srli_epi16(
-      _mm256_subs_epu16(_mm256_mullo_epi16(odd, oddScale), oddDrop), 7);
-  return _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
+  const __m256i even =
+      _mm256_mulhi_epu16(_mm256_slli_epi16(in, 8), _mm256_set1_epi16(170));
+  const __m256i odd = _mm256_mullo_epi16(_mm256_srli_epi16(in, 8),
+                                         _mm256_set1_epi32(256 << 16 | 170));
+  const __m256i joined =
+      _mm256_blendv_epi8(odd, even, _mm256_set1_epi16(0x00FF));
+  return _mm256_subs_epu8(joined, channelThirtyThrees());
 }
 
 IME_AVX2 inline __m256i dayVector(__m256i in) {
-  const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
-  const __m256i evenLift = _mm256_set1_epi16(4225);
-  const __m256i evenScale = _mm256_set1_epi16(771);
-  const __m256i oddLift = _mm256_set1_epi32(4225);
-  const __m256i oddScale = _mm256_set1_epi32(512 << 16 | 771);
-  const __m256i top = _mm256_set1_epi16(255);
-  __m256i even = _mm256_slli_epi16(_mm256_and_si256(in, lowBytes), 7);
-  __m256i odd = _mm256_slli_epi16(_mm256_srli_epi16(in, 8), 7);
-  even = _mm256_min_epu16(
-      _mm256_mulhi_epu16(_mm256_add_epi16(even, evenLift), evenScale), top);
-  odd = _mm256_min_epu16(
-      _mm256_mulhi_epu16(_mm256_add_epi16(odd, oddLift), oddScale), top);
-  return _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
+  const __m256i u = _mm256_adds_epu8(in, channelThirtyThrees());
+  const __m256i below =
+      _mm256_cmpeq_epi8(_mm256_min_epu8(u, _mm256_set1_epi8(84)), u);
+  const __m256i half =
+      _mm256_avg_epu8(_mm256_add_epi8(u, below), _mm256_setzero_si256());
+  return _mm256_adds_epu8(
+      u, _mm256_and_si256(half, _mm256_set1_epi32(0x00FFFFFF)));
 }
 
 // The alpha byte of each word in all four of its bytes, for the premultiplied
