@@ -16,10 +16,14 @@ public final class ImeGraphics {
     /** Returns the day colour of an ARGB colour; a colour with alpha 0 comes back unchanged. */
     public static native int glSetDayColor(int color);
 
-    /** Converts an ARGB_8888 bitmap to night colours in place; other bitmaps are left alone. */
+    /**
+     * Converts a mutable ARGB_8888 bitmap to night colours in place; other bitmaps (hardware, F16,
+     * 565, recycled) are left alone. Premultiplied pixels stay valid: no channel ends above its
+     * alpha. Call {@code invalidate()} on the view that shows the bitmap afterwards.
+     */
     public static native void glSetNight(Bitmap bitmap);
 
-    /** Converts an ARGB_8888 bitmap to day colours in place; other bitmaps are left alone. */
+    /** As {@link #glSetNight}, to day colours. */
     public static native void glSetToDayMode(Bitmap bitmap);
 
     /**
