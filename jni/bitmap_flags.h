@@ -1,4 +1,4 @@
-// AndroidBitmapInfo values that the NDK documents but older copies of
+// AndroidBitmapInfo flag values that the NDK documents but older copies of
 // android/bitmap.h (Debian's among them) lack. They carry their own names so
 // that they never clash with the NDK's enumerators.
 #ifndef IME_GRAPHICS_JNI_BITMAP_FLAGS_H
@@ -16,10 +16,6 @@ constexpr uint32_t kBitmapFlagsAlphaPremul = 0;         // _ALPHA_PREMUL
 constexpr uint32_t kBitmapFlagsAlphaOpaque = 1;         // _ALPHA_OPAQUE
 constexpr uint32_t kBitmapFlagsAlphaUnpremul = 2;       // _ALPHA_UNPREMUL
 constexpr uint32_t kBitmapFlagsIsHardware = 1u << 31;  // _IS_HARDWARE
-
-// AndroidBitmapInfo.format values past the old header's last one.
-constexpr int32_t kBitmapFormatRgbaF16 = 9;       // ANDROID_BITMAP_FORMAT_RGBA_F16
-constexpr int32_t kBitmapFormatRgba1010102 = 10;  // _RGBA_1010102
 
 }  // namespace ime
 
