@@ -29,6 +29,14 @@ void nightPremulRowC(uint8_t* pixels, size_t count);
 void dayPremulRowC(uint8_t* pixels, size_t count);
 
 #if IME_ROWS_X86
+// How far ahead of the words it converts an AVX2 or AVX-512 row asks for a
+// cache line. The hardware prefetchers stop at a 4 KB page boundary, so a
+// pass that streams through a bitmap waits for the first lines of each page;
+// asking a page ahead hides that wait whether the bitmap comes from the
+// last-level cache or from memory. A prefetch never faults, so asking past
+// the end of the pixels is harmless.
+constexpr size_t kPrefetchAhead = 4096;
+
 void nightRowSse2(uint8_t* pixels, size_t count);
 void dayRowSse2(uint8_t* pixels, size_t count);
 void nightPremulRowSse2(uint8_t* pixels, size_t count);
