@@ -15,8 +15,12 @@
 #include "color/day_night.h"
 #include "color/row_dispatch.h"
 
-// Every row path this CPU can run, the portable one first.
+// Every row path this CPU can run, the portable one first; in a build of
+// the emulated AVX-512 rows, those alone.
 inline std::vector<ime::RowPath> availableRowPaths() {
+#if IME_AVX512_EMULATED
+  return {ime::RowPath::kAvx512};
+#endif
   std::vector<ime::RowPath> paths;
   for (ime::RowPath p :
        {ime::RowPath::kC, ime::RowPath::kSse2, ime::RowPath::kAvx2,
