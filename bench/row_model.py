@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
-"""Models the NEON rows' inner loops on the cores phones use, with llvm-mca.
+"""Models the vector rows' inner loops with llvm-mca where they cannot be timed.
 
-Compiles color/row_neon.cc with clang 19 and with GCC, for arm64 and for
-armeabi-v7a, takes the main loop of each row function (the one that loads
-with ld4), and prints llvm-mca's block reciprocal throughput per pixel on each
-modelled core beside that of the floor: the best plain in-place loop of the
-same width (64 bytes an iteration: one four-register load, four XORs, one
-four-register store on arm64). These are modelled
-figures, not measurements. llvm-mca has no AArch32 models of the phone cores,
-so armeabi-v7a is modelled on Cortex-A57 alone.
+Compiles the NEON rows (color/row_neon.cc) for arm64 and armeabi-v7a, and the
+AVX-512 rows (color/row_avx512.cc), with clang 19 and with GCC, takes the main
+loop of each row function, and prints llvm-mca's block reciprocal throughput
+per pixel on each modelled core beside that of the floor: the best plain
+in-place loop of the same width (64 bytes an iteration: on arm64 one
+four-register load, four XORs and one four-register store; on x86 one 64-byte
+load, XOR and store). The NEON rows are modelled on the cores phones use, the
+AVX-512 rows on the AVX-512 cores llvm-mca knows, as no machine here has
+AVX-512. These are modelled figures, not measurements: they count the core's
+work alone, while a pass over a bitmap also waits for memory. llvm-mca has no
+AArch32 models of the phone cores, so armeabi-v7a is modelled on Cortex-A57
+alone.
 
-Usage: bench/neon_model.py
+Usage: bench/row_model.py
 """
 import os
 import re
@@ -21,13 +25,14 @@ import tempfile
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LLVM = "/usr/lib/llvm-19/bin"
 PIXELS_PER_ITERATION = 16
-ROWS = ["nightRowNeon", "dayRowNeon", "nightPremulRowNeon", "dayPremulRowNeon"]
+MODES = ["night", "day", "nightPremul", "dayPremul"]
 TARGETS = {
     "arm64": {
         "clang": [f"{LLVM}/clang++", "--target=aarch64-linux-gnu"],
         "gcc": ["aarch64-linux-gnu-g++"],
         "mca": "aarch64",
         "cores": ["cortex-a55", "cortex-a510", "cortex-a78", "cortex-x2", "neoverse-n1"],
+        "source": "row_neon.cc", "suffix": "Neon", "marker": "ld4", "floor_marker": "eor",
     },
     "armv7": {
         "clang": [f"{LLVM}/clang++", "--target=arm-linux-gnueabihf", "-march=armv7-a",
@@ -35,9 +40,28 @@ TARGETS = {
         "gcc": ["arm-linux-gnueabihf-g++", "-march=armv7-a", "-mfpu=neon", "-mthumb"],
         "mca": "thumbv7a",
         "cores": ["cortex-a57"],
+        "source": "row_neon.cc", "suffix": "Neon", "marker": "vld4", "floor_marker": "veor",
+    },
+    "x86_64 AVX-512": {
+        "clang": [f"{LLVM}/clang++", "--target=x86_64-linux-gnu"],
+        "gcc": ["g++"],
+        "mca": "x86_64",
+        "cores": ["znver4", "znver5", "icelake-server", "sapphirerapids"],
+        "source": "row_avx512.cc", "suffix": "Avx512", "marker": "zmm", "floor_marker": "zmm",
     },
 }
-FLOOR = r"""
+X86_FLOOR = r"""
+#include <immintrin.h>
+#include <stddef.h>
+#include <stdint.h>
+__attribute__((target("avx512f"))) void floorRow(uint8_t* p, size_t count) {
+  const __m512i x = _mm512_set1_epi32(1);
+  for (; count >= 16; count -= 16, p += 64) {
+    _mm512_store_si512(p, _mm512_xor_si512(_mm512_load_si512(p), x));
+  }
+}
+"""
+ARM_FLOOR = r"""
 #include <arm_neon.h>
 #include <stddef.h>
 #include <stdint.h>
@@ -66,7 +90,7 @@ void floorRow(uint8_t* p, size_t count) {
 
 def ensure_packages():
     subprocess.run(["bash", "-c", "source tools/ensure-packages.sh && ensure_packages "
-                    "llvm-19 clang-19 g++-aarch64-linux-gnu g++-arm-linux-gnueabihf "
+                    "llvm-19 clang-19 g++ g++-aarch64-linux-gnu g++-arm-linux-gnueabihf "
                     "android-libnativehelper-dev"], cwd=ROOT, check=True)
 
 
@@ -85,7 +109,7 @@ def inner_loop(lines, function, marker):
     body = lines[start:end]
     labels = {l.split(":")[0]: i for i, l in enumerate(body) if re.match(r"^\.?L\w+:", l)}
     for i, line in enumerate(body):
-        m = re.match(r"\s+(b\.?\w*|cbn?z|bhi|bne|bcs|bgt)\s+.*?(\.?L\w+)\s*$", line)
+        m = re.match(r"\s+(b\.?\w*|cbn?z|bhi|bne|bcs|bgt|j\w+)\s+.*?(\.?L\w+)\s*$", line)
         if m and m.group(2) in labels and labels[m.group(2)] < i:
             loop = [l for l in body[labels[m.group(2)] + 1:i + 1]
                     if re.match(r"\s+[a-z]", l) and not l.strip().startswith(".")]
@@ -103,29 +127,32 @@ def throughput(loop, triple, core):
 
 def main():
     ensure_packages()
-    source = os.path.join(ROOT, "color", "row_neon.cc")
     with tempfile.TemporaryDirectory() as tmp:
-        floor_source = os.path.join(tmp, "floor.cc")
-        with open(floor_source, "w") as f:
-            f.write(FLOOR)
+        floor_sources = {}
+        for name, text in (("arm", ARM_FLOOR), ("x86", X86_FLOOR)):
+            floor_sources[name] = os.path.join(tmp, f"floor_{name}.cc")
+            with open(floor_sources[name], "w") as f:
+                f.write(text)
         print("Modelled cycles per pixel (llvm-mca 19, block reciprocal throughput of the inner "
               f"loop / {PIXELS_PER_ITERATION}); in brackets, times the floor.")
         for arch, target in TARGETS.items():
+            source = os.path.join(ROOT, "color", target["source"])
+            floor_source = floor_sources["x86" if target["mca"] == "x86_64" else "arm"]
+            rows = [mode + "Row" + target["suffix"] for mode in MODES]
             for name in ("clang", "gcc"):
-                rows = assembly(target[name], source, os.path.join(tmp, "rows.s"))
+                code = assembly(target[name], source, os.path.join(tmp, "rows.s"))
                 floor = assembly(target[name], floor_source, os.path.join(tmp, "floor.s"))
-                floor_loop = inner_loop(floor, "floorRow", "eor" if arch == "arm64" else "veor")
-                loops = {row: inner_loop(rows, row, "ld4" if arch == "arm64" else "vld4")
-                         for row in ROWS}
+                floor_loop = inner_loop(floor, "floorRow", target["floor_marker"])
+                loops = {row: inner_loop(code, row, target["marker"]) for row in rows}
                 print(f"\n{arch}, {name}")
-                print(f"{'core':<13}{'floor':>7}" + "".join(f"{r[:-4]:>22}" for r in ROWS))
+                print(f"{'core':<15}{'floor':>7}" + "".join(f"{m:>22}" for m in MODES))
                 for core in target["cores"]:
                     f = throughput(floor_loop, target["mca"], core) / PIXELS_PER_ITERATION
                     cells = []
-                    for row in ROWS:
+                    for row in rows:
                         c = throughput(loops[row], target["mca"], core) / PIXELS_PER_ITERATION
                         cells.append(f"{c:.3f} ({c / f:.1f}x)")
-                    print(f"{core:<13}{f:>7.3f}" + "".join(f"{c:>22}" for c in cells))
+                    print(f"{core:<15}{f:>7.3f}" + "".join(f"{c:>22}" for c in cells))
 
 
 if __name__ == "__main__":
