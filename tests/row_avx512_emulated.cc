@@ -39,4 +39,5 @@ static inline void maskStoreuEpi32(void* p, simde__mmask16 k, simde__m512i v) {
 #define _mm512_maskz_loadu_epi32 maskzLoaduEpi32
 #define _mm512_mask_storeu_epi32 maskStoreuEpi32
 #define IME_AVX512
+#define IME_KEEP_IN_REGISTER(v) (void)(v)
 #include "color/row_avx512.cc"
