@@ -27,6 +27,8 @@
 namespace ime {
 namespace {
 
+// Byte masks: the high byte of each 16-bit lane, and the three channel bytes
+// (not the alpha) of each word.
 constexpr uint64_t kOddBytes = 0xAAAAAAAAAAAAAAAAu;
 constexpr uint64_t kChannelBytes = 0x7777777777777777u;
 
@@ -44,7 +46,8 @@ IME_AVX512 inline __m512i nightVector(__m512i in) {
   return _mm512_subs_epu8(joined, channelThirtyThrees());
 }
 
-// u - 1 where u < 85 is u + 0xFF where the AVX2 row adds its compare.
+// The AVX2 row adds its compare (0xFF where u < 85); here a subtract of 1
+// under the compare's mask does the same.
 IME_AVX512 inline __m512i dayVector(__m512i in) {
   const __m512i u = _mm512_adds_epu8(in, channelThirtyThrees());
   const __mmask64 below = _mm512_cmplt_epu8_mask(u, _mm512_set1_epi8(85));
