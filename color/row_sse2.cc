@@ -4,6 +4,9 @@
 // unsigned byte minimum with the alpha copied into every byte of its word
 // holds each channel to the alpha and keeps the alpha.
 #include <emmintrin.h>
+#if defined(__SSSE3__)
+#include <tmmintrin.h>
+#endif
 
 #include "color/channel_mapping.h"
 #include "color/row.h"
@@ -42,11 +45,18 @@ inline __m128i dayVector(__m128i in) {
   return _mm_adds_epu8(u, _mm_and_si128(half, _mm_set1_epi32(0x00FFFFFF)));
 }
 
-// The alpha byte of each word in all four of its bytes.
+// The alpha byte of each word in all four of its bytes: one shuffle where
+// the target has SSSE3, as both Android x86 ABIs do; five shifts and ORs on
+// the bare x86-64 baseline.
 inline __m128i alphaInEveryByte(__m128i in) {
+#if defined(__SSSE3__)
+  return _mm_shuffle_epi8(
+      in, _mm_set_epi32(0x0F0F0F0F, 0x0B0B0B0B, 0x07070707, 0x03030303));
+#else
   const __m128i a = _mm_srli_epi32(in, 24);
   const __m128i a2 = _mm_or_si128(a, _mm_slli_epi32(a, 8));
   return _mm_or_si128(a2, _mm_slli_epi32(a2, 16));
+#endif
 }
 
 template <__m128i (*Map)(__m128i), bool kPremultiplied,
