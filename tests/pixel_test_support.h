@@ -20,7 +20,7 @@
 inline std::vector<ime::RowPath> availableRowPaths() {
 #if IME_AVX512_EMULATED
   return {ime::RowPath::kAvx512};
-#endif
+#else
   std::vector<ime::RowPath> paths;
   for (ime::RowPath p :
        {ime::RowPath::kC, ime::RowPath::kSse2, ime::RowPath::kAvx2,
@@ -28,6 +28,7 @@ inline std::vector<ime::RowPath> availableRowPaths() {
     if (ime::rowPathAvailable(p)) paths.push_back(p);
   }
   return paths;
+#endif
 }
 
 // Each word converted by itself through the exported single-colour function,
