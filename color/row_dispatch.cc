@@ -9,6 +9,9 @@ namespace ime {
 #if IME_ROWS_X86
 namespace {
 
+// CPUID leaf 1 ECX: the OS enabled XSAVE (so XGETBV may run), and AVX.
+constexpr uint32_t kOsxsaveAndAvx = 1u << 27 | 1u << 28;
+
 // CPUID traps to the hypervisor in a VM: the four queries __get_cpuid and
 // __get_cpuid_count make took 6 us on one cloud VM and 60 us on another. So
 // it is asked as little as it can be: leaf 1 alone where it shows no AVX,
@@ -20,8 +23,7 @@ X86CpuState readX86CpuState() {
   unsigned eax, ebx, ecx, edx;
   __cpuid(1, eax, ebx, ecx, edx);
   state.leaf1Ecx = ecx;
-  const unsigned kOsxsave = 1u << 27, kAvx = 1u << 28;
-  if ((ecx & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) return state;
+  if ((ecx & kOsxsaveAndAvx) != kOsxsaveAndAvx) return state;
   __cpuid_count(7, 0, eax, ebx, ecx, edx);
   state.leaf7Ebx = ebx;
   unsigned xcr0High;
@@ -32,8 +34,7 @@ X86CpuState readX86CpuState() {
 }  // namespace
 
 RowPath widestX86Path(const X86CpuState& state) {
-  const uint32_t kOsxsave = 1u << 27, kAvx = 1u << 28;
-  if ((state.leaf1Ecx & (kOsxsave | kAvx)) != (kOsxsave | kAvx)) {
+  if ((state.leaf1Ecx & kOsxsaveAndAvx) != kOsxsaveAndAvx) {
     return RowPath::kSse2;
   }
   const uint32_t kYmmState = 0x06, kZmmState = 0xE6;
