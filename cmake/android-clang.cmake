@@ -43,8 +43,25 @@ set(CMAKE_CXX_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
 # by name, so compiling freestanding changes no code; it only keeps the x86
 # intrinsic headers from asking for stdlib.h.
 set(headers "-ffreestanding -nostdlibinc -isystem /usr/include/android/nativehelper -isystem /usr/include/android")
-set(CMAKE_C_FLAGS_INIT "${abi_flags} ${headers}")
-set(CMAKE_CXX_FLAGS_INIT "${abi_flags} ${headers}")
+# The NDK's own flags (build/cmake/flags.cmake) that bear on this library:
+# a section for each function and datum, so that --gc-sections keeps only
+# what the exports reach; unwind tables, so that debuggerd can walk a crash's
+# stack through the library; fortification as the NDK sets it; on x86 below
+# API 24, a realigned stack, since x86 releases before it may call native
+# code with less than the 16-byte alignment the compiler assumes. Debug info too, as the NDK builds even
+# its release builds, with the checkout's and the build's paths mapped away:
+# the build id hashes the whole file, so it and the stripped library then
+# come out the same from any directory. ./package strips the library and
+# keeps the debug info apart.
+set(ndk_flags "-g -ffunction-sections -fdata-sections -funwind-tables -no-canonical-prefixes -D_FORTIFY_SOURCE=2")
+if(ANDROID_ABI STREQUAL "x86" AND ANDROID_PLATFORM LESS 24)
+  string(APPEND ndk_flags " -mstackrealign")
+endif()
+# clang takes the last map that matches, and the build usually sits inside
+# the checkout.
+string(APPEND ndk_flags " -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.")
+set(CMAKE_C_FLAGS_INIT "${abi_flags} ${headers} ${ndk_flags}")
+set(CMAKE_CXX_FLAGS_INIT "${abi_flags} ${headers} ${ndk_flags}")
 # Nothing can be linked into an executable without bionic's start files.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
@@ -73,4 +90,15 @@ foreach(lib c jnigraphics)
     message(FATAL_ERROR "could not make the stub lib${lib}.so")
   endif()
 endforeach()
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -L${stubs}")
+# The NDK's link flags: a 20-byte build id, which Android Studio's debugger
+# and Play's symbol upload expect, whatever the driver passes; every name in
+# the version script defined; no warning let through; unreached sections
+# dropped. Below API 30 the read-only data shares the code's segment:
+# debuggerd on those releases cannot unwind through a library whose read-only
+# data sits in a segment of its own. clang itself passes --hash-style=both
+# below API 23, whose loader reads no .gnu.hash.
+set(ndk_link_flags "-Wl,--build-id=sha1 -Wl,--no-undefined-version -Wl,--fatal-warnings -Wl,--gc-sections")
+if(ANDROID_PLATFORM LESS 30)
+  string(APPEND ndk_link_flags " -Wl,--no-rosegment")
+endif()
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -L${stubs} ${ndk_link_flags}")

@@ -49,7 +49,7 @@ tr -s ' \n' ' ' <"$dir/proguard.txt" |
 for abi in arm64-v8a:aarch64 armeabi-v7a:armv7-a x86:i686 x86_64:x86_64; do
   lib=$dir/jni/${abi%%:*}/libime_graphics.so
   [[ -f $lib ]] || continue
-  report=$("$here/check_elf.sh" "$lib" "${abi#*:}" android) ||
+  report=$("$here/check_elf.sh" "$lib" "${abi#*:}" android "$min_sdk") ||
     fail "${abi%%:*} library: $report"
 done
 

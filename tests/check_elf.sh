@@ -3,10 +3,11 @@
 # and callers bind to, no code run at load, no C++ runtime, and the hardening
 # and 16 KiB page alignment Android requires. With "android", also what the
 # device's dynamic linker and Play require: only the NDK's stable platform
-# libraries, no glibc symbol versions, and on arm64 the BTI/PAC note.
-# Usage: check_elf.sh LIBRARY PROCESSOR [android]
+# libraries, no glibc symbol versions, on arm64 the BTI/PAC note, a 20-byte
+# build id, and below API 30 no read-only segment apart from the code's.
+# Usage: check_elf.sh LIBRARY PROCESSOR [android MIN_SDK]
 set -u
-lib=$1 processor=$2 android=${3:-}
+lib=$1 processor=$2 android=${3:-} min_sdk=${4:-}
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -64,9 +65,18 @@ while read -r needed; do
 done < <(sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' <<<"$dynamic")
 if [[ $android ]]; then
   readelf -VW "$lib" | grep -q GLIBC && fail "needs glibc symbol versions"
+  notes=$(readelf -nW "$lib")
   if [[ $processor == aarch64 ]]; then
-    readelf -nW "$lib" | grep -q 'AArch64 feature: BTI, PAC' ||
-      fail "no BTI/PAC property note"
+    grep -q 'AArch64 feature: BTI, PAC' <<<"$notes" || fail "no BTI/PAC property note"
+  fi
+  # Studio's debugger and Play's symbol upload match libraries by a SHA-1.
+  grep -Eq 'Build ID: [0-9a-f]{40}$' <<<"$notes" || fail "no 20-byte GNU build id"
+  # debuggerd before API 30 cannot unwind through a library whose read-only
+  # data has a segment of its own.
+  if ((min_sdk < 30)) &&
+    awk '$1 == "LOAD" { $1 = $2 = $3 = $4 = $5 = $6 = $NF = ""; print }' <<<"$segments" |
+    grep -qx ' *R *'; then
+    fail "a read-only LOAD segment apart from the code's (link with --no-rosegment)"
   fi
 fi
 
