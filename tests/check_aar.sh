@@ -2,10 +2,12 @@
 # Checks an Android library archive as an app's build would take it: exactly
 # the expected entries, the manifest's package and minimum SDK, a classes.jar
 # of the one class in Java 8 bytecode or older, rules that keep the native
-# methods, an empty R.txt, and each ABI's library as the device requires it.
-# Usage: check_aar.sh AAR MIN_SDK
+# methods, an empty R.txt, and each ABI's library as the device requires it,
+# stripped. Given the symbols zip too, checks that it holds each ABI's
+# library with its debug info, by the same build id.
+# Usage: check_aar.sh AAR MIN_SDK [SYMBOLS_ZIP]
 set -u
-aar=$(realpath "$1") min_sdk=$2
+aar=$(realpath "$1") min_sdk=$2 symbols=${3:+$(realpath "$3")}
 here=$(cd "$(dirname "$0")" && pwd)
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -53,8 +55,24 @@ for abi in arm64-v8a:aarch64 armeabi-v7a:armv7-a x86:i686 x86_64:x86_64; do
     fail "${abi%%:*} library: $report"
 done
 
+build_id() { readelf -nW "$1" | sed -n 's/.*Build ID: //p'; }
+if [[ $symbols ]]; then
+  mkdir "$dir/symbols" && (cd "$dir/symbols" && jar --extract --file "$symbols") || exit 1
+  [[ $(files "$symbols") == "$(sed -n 's|^jni/||p' <<<"$expected")" ]] ||
+    fail "symbols zip holds $(files "$symbols" | tr '\n' ' ')"
+fi
+for lib in "$dir"/jni/*/libime_graphics.so; do
+  abi=$(basename "$(dirname "$lib")")
+  readelf -SW "$lib" | grep -Eq ' \.(debug_info|symtab) ' && fail "$abi library is not stripped"
+  [[ $symbols && -f $dir/symbols/$abi/libime_graphics.so ]] || continue
+  full=$dir/symbols/$abi/libime_graphics.so
+  readelf -SW "$full" | grep -q ' \.debug_info ' || fail "$abi symbols have no debug info"
+  [[ $(build_id "$lib") == "$(build_id "$full")" ]] ||
+    fail "$abi library and its symbols differ in build id"
+done
+
 if ((failures)); then
   echo "$aar: $failures problem(s)"
   exit 1
 fi
-echo "$aar: entries, manifest, class, rules and the four libraries as required"
+echo "$aar: entries, manifest, class, rules and the four libraries as required${symbols:+, symbols matching}"

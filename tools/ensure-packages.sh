@@ -1,5 +1,5 @@
-# Sourced by ./check and ./demo: installs the Debian packages given that are
-# not installed yet (as root, or through sudo), and nothing else.
+# Sourced by ./check, ./demo and ./package: installs the Debian packages given
+# that are not installed yet (as root, or through sudo), and nothing else.
 ensure_packages() {
   local missing=() package
   for package in "$@"; do
@@ -24,3 +24,6 @@ IME_BUILD_PACKAGES=(cmake ninja-build g++ binutils
   openjdk-17-jdk-headless)
 # Android's toolchain as the NDK has it: clang and lld with Android targets.
 IME_ANDROID_PACKAGES=(clang-19 lld-19 llvm-19)
+# What ./package needs beyond the build: the zip writer, and Maven to resolve
+# the release from the repository it writes.
+IME_RELEASE_PACKAGES=(python3 maven libmaven-dependency-plugin-java)
