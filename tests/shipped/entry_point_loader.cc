@@ -70,8 +70,8 @@ bool load(const char* path) {
 // fixed, non-zero canary; main checks that it does before loading anything.
 constexpr uint64_t kCanary = 0x5AFEC0DE00C0FFEE;
 constexpr size_t kBlockWords = 4;
-alignas(16) thread_local uint64_t canaryBlock[kBlockWords] = {
-    kCanary, kCanary, kCanary, kCanary};
+alignas(16) thread_local uint64_t canaryBlock[kBlockWords] = {kCanary, kCanary,
+                                                              kCanary, kCanary};
 
 bool canarySlotHeld() {
   const uintptr_t slot =
@@ -107,8 +107,8 @@ void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv* env, jclass cls,
 }
 
 void Java_com_zarnu_util_ImeGraphics_glChangeColor(JNIEnv* env, jclass cls,
-                                                   jintArray src,
-                                                   jintArray dst, jint rgb) {
+                                                   jintArray src, jintArray dst,
+                                                   jint rgb) {
   loaded.glChangeColor(env, cls, src, dst, rgb);
 }
 
