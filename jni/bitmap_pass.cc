@@ -21,8 +21,8 @@ bool notRecycled(JNIEnv* env, jobject bitmap) {
   if (cls == nullptr) return false;
   jmethodID isRecycled = env->GetMethodID(cls, "isRecycled", "()Z");
   if (isRecycled == nullptr) return false;
-  // A method ID stays valid while its class is loaded, which the bitmap
-  // itself keeps it.
+  // A method ID stays valid while its class is loaded, and the bitmap keeps
+  // its class loaded.
   env->DeleteLocalRef(cls);
   const jboolean recycled = env->CallBooleanMethod(bitmap, isRecycled);
   return !env->ExceptionCheck() && recycled == JNI_FALSE;
