@@ -213,7 +213,7 @@ void runPass(benchmark::State& state, Pass pass) {
 }
 
 // The library's pass as the entry points run it, over a fake bitmap whose
-// flags give the alpha mode.
+// flags give the alpha mode, asked whether it is recycled through a fake VM.
 void libraryPass(benchmark::State& state) {
   runPass(state, [](uint32_t* pixels, bool night, bool premultiplied) {
     FakeBitmap bitmap;
@@ -221,8 +221,8 @@ void libraryPass(benchmark::State& state) {
                    premultiplied ? ime::kBitmapFlagsAlphaPremul
                                  : ime::kBitmapFlagsAlphaUnpremul};
     bitmap.pixels = pixels;
-    changeDayNightModeInner(reinterpret_cast<JNIEnv*>(&bitmap), bitmap.handle(),
-                            night ? 1 : 0);
+    FakeBitmapVm vm;
+    changeDayNightModeInner(vm.env(), bitmap.handle(), night ? 1 : 0);
   });
 }
 

@@ -1,10 +1,13 @@
 // Host stand-in for the device's libjnigraphics.so, over the stand-in
 // android.graphics.Bitmap of this folder: the three bitmap functions with
-// the platform's results as of API 30 (a recycled bitmap is still described;
-// the flags carry the alpha mode and the hardware bit; recycled and hardware
-// bitmaps cannot be locked), plus what tests need to see and steer
-// (outstanding locks, locks taken, unlocks that matched no lock, injected
-// failures).
+// the platform's results on the release android.os.Build.VERSION.SDK_INT
+// names (a recycled bitmap is still described, except that API 23-25 abort
+// the process, where this throws an Error; the flags carry the alpha mode and
+// the hardware bit from API 30, 0 before; recycled and hardware bitmaps
+// cannot be locked; the unlock tells the renderer that the pixels changed,
+// by a new generation id, for every bitmap before API 30 and for mutable
+// ones only from API 30), plus what tests need to see and steer (outstanding
+// locks, locks taken, unlocks that matched no lock, injected failures).
 // Test and demo scaffolding only; the device build links the real library.
 #include <android/bitmap.h>
 #include <jni.h>
@@ -43,6 +46,29 @@ struct BitmapFields {
   }
 };
 
+jint apiLevel(JNIEnv* env) {
+  jclass version = env->FindClass("android/os/Build$VERSION");
+  const jint level = env->GetStaticIntField(
+      version, env->GetStaticFieldID(version, "SDK_INT", "I"));
+  env->DeleteLocalRef(version);
+  return level;
+}
+
+// Android 6 and 7 reach a bitmap's pixels through an assertion that it is
+// valid, which kills the process; the JVM is spared, the caller is not.
+bool abortsOnRecycled(JNIEnv* env, const BitmapFields& bitmap) {
+  const jint level = apiLevel(env);
+  if (level < 23 || level > 25 || !bitmap.getBoolean("mRecycled")) {
+    return false;
+  }
+  jclass error = env->FindClass("java/lang/Error");
+  env->ThrowNew(error,
+                "the process would abort here: cannot access an invalid/"
+                "free'd bitmap");
+  env->DeleteLocalRef(error);
+  return true;
+}
+
 bool isBitmap(JNIEnv* env, jobject object) {
   if (env == nullptr || object == nullptr) return false;
   jclass cls = env->FindClass("android/graphics/Bitmap");
@@ -65,6 +91,7 @@ int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap,
   const BitmapFields bitmap{env, jbitmap};
   const jint injected = bitmap.getInt("mGetInfoResult");
   if (injected != ANDROID_BITMAP_RESULT_SUCCESS) return injected;
+  if (abortsOnRecycled(env, bitmap)) return ANDROID_BITMAP_RESULT_JNI_EXCEPTION;
   if (info != nullptr) {
     info->width = static_cast<uint32_t>(bitmap.getInt("mWidth"));
     info->height = static_cast<uint32_t>(bitmap.getInt("mHeight"));
@@ -77,6 +104,7 @@ int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap,
     if (bitmap.getBoolean("mHardware")) {
       info->flags |= ime::kBitmapFlagsIsHardware;
     }
+    if (apiLevel(env) < 30) info->flags = 0;
   }
   return ANDROID_BITMAP_RESULT_SUCCESS;
 }
@@ -86,6 +114,7 @@ int AndroidBitmap_lockPixels(JNIEnv* env, jobject jbitmap, void** addrPtr) {
   const BitmapFields bitmap{env, jbitmap};
   const jint injected = bitmap.getInt("mLockResult");
   if (injected != ANDROID_BITMAP_RESULT_SUCCESS) return injected;
+  if (abortsOnRecycled(env, bitmap)) return ANDROID_BITMAP_RESULT_JNI_EXCEPTION;
   // The device finds no pixels to hand out for these.
   if (bitmap.getBoolean("mRecycled") || bitmap.getBoolean("mHardware")) {
     return ANDROID_BITMAP_RESULT_JNI_EXCEPTION;
@@ -105,6 +134,9 @@ int AndroidBitmap_unlockPixels(JNIEnv* env, jobject jbitmap) {
     return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   }
   bitmap.setInt("mLockCount", locks - 1);
+  if (apiLevel(env) < 30 || bitmap.getBoolean("mMutable")) {
+    bitmap.setInt("mGenerationId", bitmap.getInt("mGenerationId") + 1);
+  }
   return ANDROID_BITMAP_RESULT_SUCCESS;
 }
 

@@ -1,6 +1,7 @@
 // Converts a Java Bitmap to night or day colours in place, through the
 // platform's bitmap interface. Every failure leaves the bitmap untouched and
-// returns silently; a successful lock is always paired with one unlock.
+// returns silently (leaving any exception the VM raised to the caller); a
+// successful lock is always paired with one unlock.
 #include <android/bitmap.h>
 #include <jni.h>
 
@@ -9,9 +10,28 @@
 
 namespace {
 
+// Asks the bitmap's own isRecycled() before the bitmap interface sees it:
+// Android 6 and 7 abort the process when AndroidBitmap_getInfo is handed a
+// recycled bitmap. False when it is recycled or the question failed; a
+// failure leaves the VM's exception pending and makes no further JNI call,
+// not even DeleteLocalRef: the class reference is a local reference, which
+// the VM reclaims when the native method returns.
+bool notRecycled(JNIEnv* env, jobject bitmap) {
+  jclass cls = env->GetObjectClass(bitmap);
+  if (cls == nullptr) return false;
+  jmethodID isRecycled = env->GetMethodID(cls, "isRecycled", "()Z");
+  if (isRecycled == nullptr) return false;
+  // A method ID stays valid while its class is loaded, and the bitmap keeps
+  // its class loaded.
+  env->DeleteLocalRef(cls);
+  const jboolean recycled = env->CallBooleanMethod(bitmap, isRecycled);
+  return !env->ExceptionCheck() && recycled == JNI_FALSE;
+}
+
 inline void convertBitmap(JNIEnv* env, jobject bitmap,
                           unsigned char nightMode) {
   if (env == nullptr || bitmap == nullptr) return;
+  if (!notRecycled(env, bitmap)) return;
   AndroidBitmapInfo info;
   if (AndroidBitmap_getInfo(env, bitmap, &info) !=
       ANDROID_BITMAP_RESULT_SUCCESS)

@@ -1,15 +1,15 @@
-// The bitmap pass through its entry points, over the in-process fake of the
-// platform's bitmap interface.
+// The bitmap pass through its entry points, over the in-process fakes of the
+// platform's bitmap interface and of the VM.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "fake_bitmap.h"
 #include "jni/bitmap_flags.h"
 #include "pixel_test_support.h"
-#include "trap_jni_env.h"
 
 void changeDayNightModeInner(JNIEnv*, jobject, unsigned char);
 extern "C" {
@@ -18,6 +18,11 @@ void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv*, jclass, jobject);
 }
 
 namespace {
+
+// What the pass asks the VM before the bitmap interface sees the bitmap.
+const std::vector<std::string> kAskIsRecycled = {
+    "GetObjectClass", "GetMethodID", "DeleteLocalRef", "CallBooleanMethodV",
+    "ExceptionCheck"};
 
 // A bitmap of random bytes in guarded memory, its first pixel `offset`
 // bytes in; remembers its bytes so a test can tell what changed.
@@ -69,6 +74,9 @@ class BitmapPass : public testing::Test {
  protected:
   void TearDown() override {
     EXPECT_TRUE(vm_.trapped().empty()) << "JNI called: " << vm_.trappedNames();
+    EXPECT_EQ(vm_.violations(), std::vector<std::string>{});
+    EXPECT_EQ(vm_.pendingException(), "");
+    EXPECT_EQ(vm_.liveLocalRefs(), 0);
   }
   void night(GuardedBitmap& b) {
     Java_com_zarnu_util_ImeGraphics_glSetNight(vm_.env(), nullptr, b.handle());
@@ -77,7 +85,7 @@ class BitmapPass : public testing::Test {
     Java_com_zarnu_util_ImeGraphics_glSetToDayMode(vm_.env(), nullptr,
                                                    b.handle());
   }
-  TrapJniEnv vm_;  // the pass itself calls no JNI function
+  FakeBitmapVm vm_;
 };
 
 TEST_F(BitmapPass, EveryWidthAndStartAndBothModes) {
@@ -203,6 +211,46 @@ TEST_F(BitmapPass, FailuresLeaveTheBitmapAlone) {
     EXPECT_EQ(noLock.fake.lockCalls, 1);
     EXPECT_EQ(noLock.fake.unlockCalls, 0);  // nothing to unlock
   }
+
+  // A question the VM cannot answer ends the pass at once: the exception
+  // stays pending and no call follows, not even the class's deletion.
+  using Failure = FakeBitmapVm::Failure;
+  const struct {
+    Failure fail;
+    size_t calls;  // how many of kAskIsRecycled are made
+    const char* exception;
+  } jniFailures[] = {{Failure::kGetObjectClass, 1, "OutOfMemoryError"},
+                     {Failure::kGetMethodID, 2, "NoSuchMethodError"},
+                     {Failure::kIsRecycled, 5, "RuntimeException"}};
+  for (const auto& c : jniFailures) {
+    FakeBitmapVm vm;
+    vm.fail = c.fail;
+    GuardedBitmap bitmap(16, 4, 64);
+    Java_com_zarnu_util_ImeGraphics_glSetNight(vm.env(), nullptr,
+                                               bitmap.handle());
+    EXPECT_EQ(vm.calls(),
+              std::vector<std::string>(kAskIsRecycled.begin(),
+                                       kAskIsRecycled.begin() + long(c.calls)));
+    EXPECT_EQ(vm.pendingException(), c.exception);
+    EXPECT_EQ(vm.violations(), std::vector<std::string>{});
+    EXPECT_TRUE(vm.trapped().empty()) << vm.trappedNames();
+    EXPECT_TRUE(bitmap.untouched());
+  }
+
+  // A recycled bitmap never reaches the bitmap interface, which aborts the
+  // process on API 23-25 and cannot lock it on the others.
+  for (int apiLevel : {21, 22, 23, 24, 25, 26, 29, 30, 37}) {
+    FakeBitmapVm vm;
+    GuardedBitmap recycled(16, 4, 64);
+    recycled.fake.recycled = true;
+    recycled.fake.apiLevel = apiLevel;
+    changeDayNightModeInner(vm.env(), recycled.handle(), 1);
+    EXPECT_EQ(vm.calls(), kAskIsRecycled) << "API " << apiLevel;
+    EXPECT_EQ(recycled.fake.fatalCalls, 0);
+    EXPECT_TRUE(recycled.untouched());
+    EXPECT_EQ(vm.liveLocalRefs(), 0);
+    EXPECT_EQ(vm.violations(), std::vector<std::string>{});
+  }
 }
 
 TEST_F(BitmapPass, EmptyOrImpossibleSizesAreLockedAndUnlockedOnly) {
@@ -249,6 +297,11 @@ TEST_F(BitmapPass, LockWithoutAddressIsStillUnlocked) {
   night(bitmap);
   EXPECT_EQ(bitmap.fake.successfulLocks, 1);
   EXPECT_TRUE(bitmap.fake.locksPaired());
+  std::vector<std::string> calls = kAskIsRecycled;
+  calls.insert(calls.end(),
+               {"AndroidBitmap_getInfo", "AndroidBitmap_lockPixels",
+                "AndroidBitmap_unlockPixels"});
+  EXPECT_EQ(vm_.calls(), calls);
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ Outcome work(uint32_t seed, int rounds, StartLine* start = nullptr) {
   std::mt19937 rng(seed);
   Outcome out;
   FakeArrayVm vm(seed % 2 == 0);
+  FakeBitmapVm bitmapVm;
   JNIEnv* env = vm.env();
 
   // Bitmaps of assorted sizes, strides and formats; some large enough to
@@ -93,18 +94,21 @@ Outcome work(uint32_t seed, int rounds, StartLine* start = nullptr) {
         Java_com_zarnu_util_ImeGraphics_glSetDayColor(env, nullptr, c));
     FakeBitmap& bitmap = fakes[rng() % fakes.size()];
     if (rng() % 2) {
-      Java_com_zarnu_util_ImeGraphics_glSetNight(env, nullptr, bitmap.handle());
+      Java_com_zarnu_util_ImeGraphics_glSetNight(bitmapVm.env(), nullptr,
+                                                 bitmap.handle());
     } else {
-      Java_com_zarnu_util_ImeGraphics_glSetToDayMode(env, nullptr,
+      Java_com_zarnu_util_ImeGraphics_glSetToDayMode(bitmapVm.env(), nullptr,
                                                      bitmap.handle());
     }
     Java_com_zarnu_util_ImeGraphics_glChangeColor(env, nullptr, src, dst, c);
   }
   for (const FakeBitmap& f : fakes) out.locksPaired &= f.locksPaired();
   out.arrays = {vm.contents(src), vm.contents(dst)};
-  out.vmRulesKept = vm.violations().empty() && vm.trapped().empty() &&
-                    vm.pendingException().empty() &&
-                    vm.outstandingBorrows() == 0;
+  out.vmRulesKept =
+      vm.violations().empty() && vm.trapped().empty() &&
+      vm.pendingException().empty() && vm.outstandingBorrows() == 0 &&
+      bitmapVm.violations().empty() && bitmapVm.trapped().empty() &&
+      bitmapVm.pendingException().empty() && bitmapVm.liveLocalRefs() == 0;
   return out;
 }
 

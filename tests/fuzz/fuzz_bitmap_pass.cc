@@ -1,7 +1,7 @@
 // Fuzzes the bitmap pass and the row paths: arbitrary words, sizes, strides,
-// start offsets, formats, flags (alpha modes), modes and platform failures,
-// over a fake bitmap interface, against converting each word by itself, with
-// guard bytes around the memory.
+// start offsets, formats, flags (alpha modes), modes, recycled bitmaps on
+// each release and platform failures, over a fake bitmap interface and VM,
+// against converting each word by itself, with guard bytes around the memory.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -13,7 +13,6 @@
 #include "fake_bitmap.h"
 #include "jni/bitmap_flags.h"
 #include "pixel_test_support.h"
-#include "trap_jni_env.h"
 
 void changeDayNightModeInner(JNIEnv*, jobject, unsigned char);
 
@@ -53,6 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -1 : 0;
   const int lockResult = data.ConsumeIntegralInRange<int>(0, 8) == 0 ? -3 : 0;
   const uint32_t flags = data.ConsumeIntegral<uint32_t>();
+  const bool recycled = data.ConsumeIntegralInRange<int>(0, 8) == 0;
+  const int apiLevel = data.ConsumeIntegralInRange<int>(21, 37);
   const bool premultiplied =
       (flags & ime::kBitmapFlagsAlphaMask) == ime::kBitmapFlagsAlphaPremul;
 
@@ -89,16 +90,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   bitmap.pixels = memory.data() + offset;
   bitmap.getInfoResult = getInfoResult;
   bitmap.lockResult = lockResult;
-  TrapJniEnv vm;
+  bitmap.recycled = recycled;
+  bitmap.apiLevel = apiLevel;
+  FakeBitmapVm vm;
   changeDayNightModeInner(vm.env(), bitmap.handle(), mode);
 
-  require(vm.trapped().empty(), "the pass called a JNI function");
+  require(vm.trapped().empty(), "the pass called an unexpected JNI function");
+  require(vm.violations().empty() && vm.liveLocalRefs() == 0,
+          "the pass broke a JNI rule");
+  require(bitmap.fatalCalls == 0, "a recycled bitmap reached the interface");
   require(bitmap.locksPaired(), "lock and unlock not paired");
   require(memory.guardsIntact(), "the pass wrote past the bitmap");
-  const bool converts =
-      getInfoResult == 0 && format == ANDROID_BITMAP_FORMAT_RGBA_8888 &&
-      lockResult == 0 && width > 0 && height > 0 && stride >= rowBytes;
-  require(bitmap.lockCalls == (getInfoResult == 0 && format == 1 ? 1 : 0),
+  const bool converts = !recycled && getInfoResult == 0 &&
+                        format == ANDROID_BITMAP_FORMAT_RGBA_8888 &&
+                        lockResult == 0 && width > 0 && height > 0 &&
+                        stride >= rowBytes;
+  require(bitmap.lockCalls ==
+              (!recycled && getInfoResult == 0 && format == 1 ? 1 : 0),
           "locked a bitmap it may not convert");
   require(imageMismatch(before.data(), memory.data(), imageBytes, offset, width,
                         stride, mode == 1, converts ? 1 : 0, premultiplied)

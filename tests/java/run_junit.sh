@@ -1,14 +1,15 @@
 #!/bin/bash
-# Runs the JUnit tests of a jar in a JVM that loads the real library, with
-# -Xcheck:jni. Any complaint CheckJNI prints fails the run, even where the JVM
+# Runs the JUnit tests of a jar in a JVM that loads the real library from
+# LIBRARY_DIR, with -Xcheck:jni, the host stand-ins behaving as API level
+# SDK_INT. Any complaint CheckJNI prints fails the run, even where the JVM
 # itself carries on.
-# Usage: run_junit.sh JAVA LIBRARY_DIR TEST_JAR CLASSPATH [JUNIT_OPTION...]
+# Usage: run_junit.sh JAVA LIBRARY_DIR SDK_INT TEST_JAR CLASSPATH [JUNIT_OPTION...]
 set -u
-java=$1 libdir=$2 tests=$3 classpath=$4
-shift 4
+java=$1 libdir=$2 sdk=$3 tests=$4 classpath=$5
+shift 5
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
-"$java" -Xcheck:jni -Djava.library.path="$libdir" \
+"$java" -Xcheck:jni -Djava.library.path="$libdir" -Dime.host.sdkInt="$sdk" \
   -jar /usr/share/java/junit-platform-console-standalone.jar \
   --class-path "$tests:$classpath" --scan-class-path "$tests" \
   --fail-if-no-tests --details=tree --disable-banner --disable-ansi-colors \

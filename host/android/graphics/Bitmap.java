@@ -1,15 +1,19 @@
 package android.graphics;
 
+import android.os.Build;
 import java.nio.ByteBuffer;
 
 /**
  * Host stand-in for the platform's Bitmap: the part of its API the library's callers, tests and
  * demo use, with pixels kept where native code can address them (a direct ByteBuffer) and stored
  * as the device stores them. ARGB_8888 pixels are bytes R, G, B, A, premultiplied by default as on
- * the device, so a pixel read natively as a little-endian word is 0xAABBGGRR. As on a device
- * (API 30 and later), the host libjnigraphics.so describes a bitmap even once it is recycled,
- * reports its alpha mode and whether it is a hardware bitmap in the flags, and refuses to lock a
- * recycled or hardware bitmap's pixels; an immutable bitmap's pixels lock like any other.
+ * the device, so a pixel read natively as a little-endian word is 0xAABBGGRR. It and the host
+ * libjnigraphics.so behave as the release {@link Build.VERSION#SDK_INT} names: the flags give the
+ * alpha mode and the hardware bit from API 30 (0 before); a recycled bitmap is still described and
+ * cannot be locked, except on API 23-25, where the device aborts the process and the stand-in
+ * throws an Error instead; {@link Config#HARDWARE} exists from API 26; unlocking the pixels
+ * changes the generation id of every bitmap before API 30, and of mutable ones only from API 30.
+ * An immutable bitmap's pixels lock like any other.
  */
 public final class Bitmap {
     /** Pixel configurations, with the native format each one reports. */
@@ -19,7 +23,7 @@ public final class Bitmap {
         ARGB_4444(7, 2),
         ARGB_8888(1, 4),
         RGBA_F16(9, 8),
-        /** Pixels in graphics memory only: described as RGBA_8888, never locked. */
+        /** Pixels in graphics memory only (from API 26): described as RGBA_8888, never locked. */
         HARDWARE(1, 4);
 
         final int nativeFormat;
@@ -49,6 +53,7 @@ public final class Bitmap {
     int mUnmatchedUnlocks;
     int mGetInfoResult;
     int mLockResult;
+    int mGenerationId;
     final boolean mHardware;
     boolean mPremultiplied = true;
     boolean mHasAlpha;
@@ -57,6 +62,9 @@ public final class Bitmap {
     private boolean mMutable = true;
 
     Bitmap(int width, int height, Config config, int rowBytes, int byteOffset) {
+        if (config == Config.HARDWARE && Build.VERSION.SDK_INT < 26) {
+            throw new NoSuchFieldError("HARDWARE");  // as the class has no such constant
+        }
         mWidth = width;
         mHeight = height;
         mConfig = config;
@@ -132,6 +140,11 @@ public final class Bitmap {
         return mMutable;
     }
 
+    /** Changes whenever the pixels are known to have changed, and the renderer uploads them again. */
+    public int getGenerationId() {
+        return mGenerationId;
+    }
+
     /** A copy in {@code config}, as mutable as asked; hardware copies are immutable. */
     public Bitmap copy(Config config, boolean isMutable) {
         if (mRecycled) {
@@ -185,6 +198,7 @@ public final class Bitmap {
             throw new IllegalStateException("setPixel() on an immutable bitmap");
         }
         writePixel(x, y, color);
+        mGenerationId++;
     }
 
     /**

@@ -15,7 +15,11 @@ import java.awt.image.BufferedImage;
 import java.io.File;
 import java.io.IOException;
 import java.nio.ByteBuffer;
+import java.nio.file.AccessDeniedException;
+import java.nio.file.FileAlreadyExistsException;
+import java.nio.file.FileSystemException;
 import java.nio.file.Files;
+import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
 import java.nio.file.StandardCopyOption;
 import java.util.ArrayList;
@@ -28,7 +32,8 @@ import javax.imageio.stream.ImageInputStream;
 
 /**
  * Converts a picture to night and back to day through the real library, as the input method does
- * with its skin bitmaps, and writes night.png, day.png and compare.png.
+ * with its skin bitmaps, and its backdrop colour as it does with its theme colours, and writes
+ * night.png, day.png and compare.png.
  *
  * <p>Usage: Demo [picture.png] [output folder, default out]
  */
@@ -70,7 +75,9 @@ public final class Demo {
         Bitmap bitmap = Bitmap.createBitmap(width, height, Bitmap.Config.ARGB_8888);
         bitmap.setPixels(argb, 0, width, 0, 0, width, height);
 
-        BufferedImage drawn = toImage(bitmap);
+        BufferedImage drawn = toImage(bitmap, BACKDROP);
+        int nightBackdrop = ImeGraphics.glSetNightColor(0xFF000000 | BACKDROP) & 0xFFFFFF;
+        int dayBackdrop = ImeGraphics.glSetDayColor(0xFF000000 | nightBackdrop) & 0xFFFFFF;
 
         // The VM binds a native method on its first call; do that outside the timing.
         Bitmap warmUp = Bitmap.createBitmap(1, 1, Bitmap.Config.ARGB_8888);
@@ -80,12 +87,12 @@ public final class Demo {
         long start = System.nanoTime();
         ImeGraphics.glSetNight(bitmap);
         long nightNanos = System.nanoTime() - start;
-        BufferedImage night = toImage(bitmap);
+        BufferedImage night = toImage(bitmap, nightBackdrop);
 
         start = System.nanoTime();
         ImeGraphics.glSetToDayMode(bitmap);
         long dayNanos = System.nanoTime() - start;
-        BufferedImage day = toImage(bitmap);
+        BufferedImage day = toImage(bitmap, dayBackdrop);
 
         List<Path> written = writeAll(outDir, List.of(
                 new Output("night.png", night),
@@ -95,6 +102,8 @@ public final class Demo {
         System.out.printf("%s: %d x %d pixels%n", input == null ? "keyboard picture" : input, width, height);
         System.out.printf("glSetNight     %8.3f ms%n", nightNanos / 1e6);
         System.out.printf("glSetToDayMode %8.3f ms%n", dayNanos / 1e6);
+        System.out.printf("backdrop %06X: glSetNightColor %06X, then glSetDayColor %06X"
+                + " (an app converts its theme colours so)%n", BACKDROP, nightBackdrop, dayBackdrop);
         System.out.printf("premultiplied pixels with a channel above their alpha after day: %d%n",
                 invalidPremultiplied(bitmap));
         for (Path p : written) {
@@ -102,8 +111,14 @@ public final class Demo {
         }
     }
 
-    /** Reads a picture, refusing a missing file, a file that is no picture and a picture too large. */
+    /**
+     * Reads a picture, refusing a missing file, a directory, a file that is no picture and a picture
+     * too large.
+     */
     private static BufferedImage read(File file) throws DemoException {
+        if (file.isDirectory()) {
+            throw new DemoException("a directory, not a picture: " + file);
+        }
         if (!file.isFile()) {
             throw new DemoException("no such file: " + file);
         }
@@ -129,15 +144,15 @@ public final class Demo {
         }
     }
 
-    /** The keyboard's own background, which the skin is drawn over. */
+    /** The keyboard's own background colour (day), which the skin is drawn over. */
     private static final int BACKDROP = 0xE8EAED;
 
     /**
-     * The bitmap as the device draws it over the backdrop: its stored, premultiplied pixels
+     * The bitmap as the device draws it over {@code backdrop}: its stored, premultiplied pixels
      * composited source-over (each channel c + backdrop * (255 - alpha) / 255, saturating), so a
      * pixel whose channels pass its alpha adds light, as it does on the screen.
      */
-    private static BufferedImage toImage(Bitmap bitmap) {
+    private static BufferedImage toImage(Bitmap bitmap, int backdrop) {
         int width = bitmap.getWidth();
         int height = bitmap.getHeight();
         ByteBuffer stored = ByteBuffer.allocate(width * height * 4);
@@ -148,7 +163,7 @@ public final class Demo {
             int rgb = 0;
             for (int c = 0; c < 3; c++) {
                 int source = stored.get(4 * i + c) & 0xFF;
-                int under = (BACKDROP >> (16 - 8 * c)) & 0xFF;
+                int under = (backdrop >> (16 - 8 * c)) & 0xFF;
                 rgb |= Math.min(255, source + (under * (255 - a) + 127) / 255) << (16 - 8 * c);
             }
             image.setRGB(i % width, i / width, rgb);
@@ -199,8 +214,26 @@ public final class Demo {
                     // Best effort: the original error is the one to report.
                 }
             }
-            throw new DemoException("cannot write to " + dir + ": " + e.getMessage());
+            throw new DemoException("cannot write to " + dir + ": " + reason(e));
         }
+    }
+
+    /** Why a write failed, in words; Java's own messages often name only the path. */
+    private static String reason(IOException e) {
+        if (e instanceof AccessDeniedException) {
+            return "permission denied (" + e.getMessage() + ")";
+        }
+        if (e instanceof FileAlreadyExistsException) {
+            return "not a directory: " + e.getMessage();
+        }
+        if (e instanceof NoSuchFileException) {
+            return "no such directory: " + e.getMessage();
+        }
+        if (e instanceof FileSystemException && ((FileSystemException) e).getReason() != null) {
+            FileSystemException f = (FileSystemException) e;
+            return f.getReason() + " (" + f.getFile() + ")";
+        }
+        return e.getClass().getSimpleName() + ": " + e.getMessage();
     }
 
     /** Original, night and day side by side, each as drawn over the keyboard's background, labelled. */

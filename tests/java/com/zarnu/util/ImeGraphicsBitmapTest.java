@@ -3,16 +3,21 @@ package com.zarnu.util;
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
+import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
 import android.graphics.Bitmap;
 import android.graphics.BitmapTestHooks;
+import android.os.Build;
 import java.util.SplittableRandom;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.params.ParameterizedTest;
 import org.junit.jupiter.params.provider.EnumSource;
 import org.junit.jupiter.params.provider.ValueSource;
 
-/** The bitmap pass end to end: Java caller, library, host bitmap interface, stand-in Bitmap. */
+/**
+ * The bitmap pass end to end: Java caller, library, host bitmap interface, stand-in Bitmap, on the
+ * release the stand-ins are told to be.
+ */
 class ImeGraphicsBitmapTest {
     private static final int BAD_PARAMETER = -1;
     private static final int JNI_EXCEPTION = -2;
@@ -48,10 +53,15 @@ class ImeGraphicsBitmapTest {
         assertEquals(0, BitmapTestHooks.unmatchedUnlocks(bitmap), "unlocks without a lock");
     }
 
-    /** Converts with {@code night} and checks every word, the row padding and the guards. */
+    /**
+     * Converts with {@code night} and checks every word, the row padding, the guards, and whether
+     * the renderer was told of the change: for every bitmap before API 30, for mutable ones after.
+     */
     private static void assertConverts(Bitmap bitmap, boolean night) {
         int[] before = words(bitmap);
-        boolean premultiplied = bitmap.isPremultiplied();
+        // Flags are 0 before API 30, which says premultiplied.
+        boolean premultiplied = bitmap.isPremultiplied() || Build.VERSION.SDK_INT < 30;
+        int generation = bitmap.getGenerationId();
         byte[] memoryBefore = BitmapTestHooks.memory(bitmap);
         int locksBefore = BitmapTestHooks.locksTaken(bitmap);
         if (night) {
@@ -77,6 +87,8 @@ class ImeGraphicsBitmapTest {
         assertTrue(BitmapTestHooks.guardsIntact(bitmap));
         assertLocksPaired(bitmap);
         assertEquals(locksBefore + 1, BitmapTestHooks.locksTaken(bitmap));
+        assertEquals(Build.VERSION.SDK_INT < 30 || bitmap.isMutable(),
+                bitmap.getGenerationId() != generation, "change reported to the renderer");
     }
 
     @Test
@@ -115,7 +127,10 @@ class ImeGraphicsBitmapTest {
         assertEquals(ImeGraphics.glSetDayColor(0xFF002244), bitmap.getPixel(0, 0));
     }
 
-    /** Each alpha mode the device reports, and an immutable bitmap, which locks like any other. */
+    /**
+     * Each alpha mode the device reports, and an immutable bitmap, which locks and converts like
+     * any other but whose change the renderer hears of only before API 30.
+     */
     private enum AlphaMode {
         PREMULTIPLIED, UNPREMULTIPLIED, OPAQUE, IMMUTABLE;
 
@@ -169,6 +184,7 @@ class ImeGraphicsBitmapTest {
     @ParameterizedTest
     @EnumSource(value = Bitmap.Config.class, names = {"RGB_565", "ARGB_4444", "ALPHA_8", "RGBA_F16", "HARDWARE"})
     void otherConfigsAreNeitherLockedNorChanged(Bitmap.Config config) {
+        assumeTrue(config != Bitmap.Config.HARDWARE || Build.VERSION.SDK_INT >= 26);
         Bitmap bitmap;
         if (config == Bitmap.Config.HARDWARE) {
             bitmap = randomBitmap(9, 4, 0, 0, 4).copy(config, false);

@@ -1,6 +1,7 @@
 package com.zarnu.util;
 
 import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.util.SplittableRandom;
 import org.junit.jupiter.params.ParameterizedTest;
@@ -25,6 +26,11 @@ class ImeGraphicsColorTest {
         int c = Integer.parseUnsignedInt(color.substring(2), 16);
         assertEquals(Integer.parseUnsignedInt(night.substring(2), 16), ImeGraphics.glSetNightColor(c));
         assertEquals(Integer.parseUnsignedInt(day.substring(2), 16), ImeGraphics.glSetDayColor(c));
+    }
+
+    @Test
+    void libraryIsAvailable() {
+        assertTrue(ImeGraphics.isAvailable());
     }
 
     @Test
