@@ -15,16 +15,28 @@ work alone, while a pass over a bitmap also waits for memory. llvm-mca has no
 AArch32 models of the phone cores, so armeabi-v7a is modelled on Cortex-A57
 alone.
 
+Installs nothing: it needs the Debian packages named in PACKAGES, which ./check
+installs.
+
 Usage: bench/row_model.py
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LLVM = "/usr/lib/llvm-19/bin"
+PACKAGES = {
+    f"{LLVM}/clang++": "clang-19",
+    f"{LLVM}/llvm-mca": "llvm-19",
+    f"{LLVM}/llvm-cxxfilt": "llvm-19",
+    "g++": "g++",
+    "aarch64-linux-gnu-g++": "g++-aarch64-linux-gnu",
+    "arm-linux-gnueabihf-g++": "g++-arm-linux-gnueabihf",
+}
 PIXELS_PER_ITERATION = 16
 MODES = ["night", "day", "nightPremul", "dayPremul"]
 # A row's demangled name: convertRow<&...::nightVector(...), true, ...> is the
@@ -92,10 +104,11 @@ void floorRow(uint8_t* p, size_t count) {
 """
 
 
-def ensure_packages():
-    subprocess.run(["bash", "-c", "source tools/ensure-packages.sh && ensure_packages "
-                    "llvm-19 clang-19 g++ g++-aarch64-linux-gnu g++-arm-linux-gnueabihf "
-                    "android-libnativehelper-dev"], cwd=ROOT, check=True)
+def check_packages():
+    missing = sorted({package for tool, package in PACKAGES.items() if not shutil.which(tool)})
+    if missing:
+        raise SystemExit("bench/row_model.py needs the Debian packages " + " ".join(missing) +
+                         " (./check installs them)")
 
 
 def assembly(compiler, source, out):
@@ -151,7 +164,7 @@ def throughput(loop, triple, core):
 
 
 def main():
-    ensure_packages()
+    check_packages()
     with tempfile.TemporaryDirectory() as tmp:
         floor_sources = {}
         for name, text in (("arm", ARM_FLOOR), ("x86", X86_FLOOR)):
