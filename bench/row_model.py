@@ -3,7 +3,8 @@
 
 Compiles the NEON rows (color/row_neon.cc) for arm64 and armeabi-v7a, and the
 AVX-512 rows (color/row_avx512.cc), with clang 19 and with GCC, takes the main
-loop of each row function, and prints llvm-mca's block reciprocal throughput
+loop of each row function (the file's convertRow for that mode, found by its
+demangled name), and prints llvm-mca's block reciprocal throughput
 per pixel on each modelled core beside that of the floor: the best plain
 in-place loop of the same width (64 bytes an iteration: on arm64 one
 four-register load, four XORs and one four-register store; on x86 one 64-byte
@@ -14,25 +15,40 @@ work alone, while a pass over a bitmap also waits for memory. llvm-mca has no
 AArch32 models of the phone cores, so armeabi-v7a is modelled on Cortex-A57
 alone.
 
+Installs nothing: it needs the Debian packages named in PACKAGES, which ./check
+installs.
+
 Usage: bench/row_model.py
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LLVM = "/usr/lib/llvm-19/bin"
+PACKAGES = {
+    f"{LLVM}/clang++": "clang-19",
+    f"{LLVM}/llvm-mca": "llvm-19",
+    f"{LLVM}/llvm-cxxfilt": "llvm-19",
+    "g++": "g++",
+    "aarch64-linux-gnu-g++": "g++-aarch64-linux-gnu",
+    "arm-linux-gnueabihf-g++": "g++-arm-linux-gnueabihf",
+}
 PIXELS_PER_ITERATION = 16
 MODES = ["night", "day", "nightPremul", "dayPremul"]
+# A row's demangled name: convertRow<&...::nightVector(...), true, ...> is the
+# night row for premultiplied pixels.
+ROW_NAME = re.compile(r"convertRow<&.*?::(night|day)\w*\(.*?\), (true|false)")
 TARGETS = {
     "arm64": {
         "clang": [f"{LLVM}/clang++", "--target=aarch64-linux-gnu"],
         "gcc": ["aarch64-linux-gnu-g++"],
         "mca": "aarch64",
         "cores": ["cortex-a55", "cortex-a510", "cortex-a78", "cortex-x2", "neoverse-n1"],
-        "source": "row_neon.cc", "suffix": "Neon", "marker": "ld4", "floor_marker": "eor",
+        "source": "row_neon.cc", "marker": "ld4", "floor_marker": "eor",
     },
     "armv7": {
         "clang": [f"{LLVM}/clang++", "--target=arm-linux-gnueabihf", "-march=armv7-a",
@@ -40,14 +56,14 @@ TARGETS = {
         "gcc": ["arm-linux-gnueabihf-g++", "-march=armv7-a", "-mfpu=neon", "-mthumb"],
         "mca": "thumbv7a",
         "cores": ["cortex-a57"],
-        "source": "row_neon.cc", "suffix": "Neon", "marker": "vld4", "floor_marker": "veor",
+        "source": "row_neon.cc", "marker": "vld4", "floor_marker": "veor",
     },
     "x86_64 AVX-512": {
         "clang": [f"{LLVM}/clang++", "--target=x86_64-linux-gnu"],
         "gcc": ["g++"],
         "mca": "x86_64",
         "cores": ["znver4", "znver5", "icelake-server", "sapphirerapids"],
-        "source": "row_avx512.cc", "suffix": "Avx512", "marker": "zmm", "floor_marker": "zmm",
+        "source": "row_avx512.cc", "marker": "zmm", "floor_marker": "zmm",
     },
 }
 X86_FLOOR = r"""
@@ -88,10 +104,11 @@ void floorRow(uint8_t* p, size_t count) {
 """
 
 
-def ensure_packages():
-    subprocess.run(["bash", "-c", "source tools/ensure-packages.sh && ensure_packages "
-                    "llvm-19 clang-19 g++ g++-aarch64-linux-gnu g++-arm-linux-gnueabihf "
-                    "android-libnativehelper-dev"], cwd=ROOT, check=True)
+def check_packages():
+    missing = sorted({package for tool, package in PACKAGES.items() if not shutil.which(tool)})
+    if missing:
+        raise SystemExit("bench/row_model.py needs the Debian packages " + " ".join(missing) +
+                         " (./check installs them)")
 
 
 def assembly(compiler, source, out):
@@ -101,9 +118,30 @@ def assembly(compiler, source, out):
         return f.read().splitlines()
 
 
+def functions(lines):
+    """Each function's label in the assembly, by its demangled name."""
+    labels = [m.group(1) for m in (re.match(r"(_Z\w+):", l) for l in lines) if m]
+    names = subprocess.run([f"{LLVM}/llvm-cxxfilt"], input="\n".join(labels),
+                           capture_output=True, text=True, check=True).stdout.splitlines()
+    return dict(zip(names, labels))
+
+
+def row_labels(lines):
+    """The label of each mode's row function."""
+    rows = {}
+    for name, label in functions(lines).items():
+        m = ROW_NAME.search(name)
+        if m:
+            rows[m.group(1) + ("Premul" if m.group(2) == "true" else "")] = label
+    if sorted(rows) != sorted(MODES):
+        raise SystemExit(f"found rows {sorted(rows)}, not one for each of {MODES}")
+    return rows
+
+
 def inner_loop(lines, function, marker):
-    """The instructions of the loop in `function` that holds `marker`."""
-    start = next(i for i, l in enumerate(lines) if re.match(rf"_Z\w*{function}\w*:", l))
+    """The instructions of the loop in the function labelled `function` that holds
+    `marker`."""
+    start = next(i for i, l in enumerate(lines) if l.startswith(function + ":"))
     end = next(i for i in range(start + 1, len(lines))
                if lines[i].startswith("\t.size") or re.match(r"\.Lfunc_end", lines[i]))
     body = lines[start:end]
@@ -126,7 +164,7 @@ def throughput(loop, triple, core):
 
 
 def main():
-    ensure_packages()
+    check_packages()
     with tempfile.TemporaryDirectory() as tmp:
         floor_sources = {}
         for name, text in (("arm", ARM_FLOOR), ("x86", X86_FLOOR)):
@@ -138,19 +176,21 @@ def main():
         for arch, target in TARGETS.items():
             source = os.path.join(ROOT, "color", target["source"])
             floor_source = floor_sources["x86" if target["mca"] == "x86_64" else "arm"]
-            rows = [mode + "Row" + target["suffix"] for mode in MODES]
             for name in ("clang", "gcc"):
                 code = assembly(target[name], source, os.path.join(tmp, "rows.s"))
                 floor = assembly(target[name], floor_source, os.path.join(tmp, "floor.s"))
-                floor_loop = inner_loop(floor, "floorRow", target["floor_marker"])
-                loops = {row: inner_loop(code, row, target["marker"]) for row in rows}
+                floor_label = next(label for fn, label in functions(floor).items()
+                                   if fn.startswith("floorRow("))
+                floor_loop = inner_loop(floor, floor_label, target["floor_marker"])
+                labels = row_labels(code)
+                loops = {mode: inner_loop(code, labels[mode], target["marker"]) for mode in MODES}
                 print(f"\n{arch}, {name}")
                 print(f"{'core':<15}{'floor':>7}" + "".join(f"{m:>22}" for m in MODES))
                 for core in target["cores"]:
                     f = throughput(floor_loop, target["mca"], core) / PIXELS_PER_ITERATION
                     cells = []
-                    for row in rows:
-                        c = throughput(loops[row], target["mca"], core) / PIXELS_PER_ITERATION
+                    for mode in MODES:
+                        c = throughput(loops[mode], target["mca"], core) / PIXELS_PER_ITERATION
                         cells.append(f"{c:.3f} ({c / f:.1f}x)")
                     print(f"{core:<15}{f:>7.3f}" + "".join(f"{c:>22}" for c in cells))
 

@@ -3,6 +3,7 @@
 // produces exactly what the portable C row produces; the vector rows only do
 // it faster. Each path has four: night and day, and the same for
 // premultiplied pixels, whose mapped channels are held to the word's alpha.
+// Each row file hands out its four as one Rows value.
 #ifndef IME_GRAPHICS_COLOR_ROW_H
 #define IME_GRAPHICS_COLOR_ROW_H
 
@@ -22,11 +23,23 @@ namespace ime {
 
 using RowFunction = void (*)(uint8_t* pixels, size_t count);
 
+// The four rows of one path, returned by value: no table of pointers needs a
+// page the loader writes.
+struct Rows {
+  RowFunction night, day, nightPremul, dayPremul;
+};
+
+// Each address passes through a register, so it is made in code. GCC would
+// otherwise copy all four from one constant, and a constant holding
+// addresses lives in writable data in a shared library, relocated at load.
+inline Rows makeRows(RowFunction night, RowFunction day,
+                     RowFunction nightPremul, RowFunction dayPremul) {
+  __asm__("" : "+r"(night), "+r"(day), "+r"(nightPremul), "+r"(dayPremul));
+  return {night, day, nightPremul, dayPremul};
+}
+
 // Portable reference, with the one-entry cache of the last word seen.
-void nightRowC(uint8_t* pixels, size_t count);
-void dayRowC(uint8_t* pixels, size_t count);
-void nightPremulRowC(uint8_t* pixels, size_t count);
-void dayPremulRowC(uint8_t* pixels, size_t count);
+Rows rowsC();
 
 #if IME_ROWS_X86
 // How far ahead of the words it converts an AVX2 or AVX-512 row asks for a
@@ -37,25 +50,13 @@ void dayPremulRowC(uint8_t* pixels, size_t count);
 // the end of the pixels is harmless.
 constexpr size_t kPrefetchAhead = 4096;
 
-void nightRowSse2(uint8_t* pixels, size_t count);
-void dayRowSse2(uint8_t* pixels, size_t count);
-void nightPremulRowSse2(uint8_t* pixels, size_t count);
-void dayPremulRowSse2(uint8_t* pixels, size_t count);
-void nightRowAvx2(uint8_t* pixels, size_t count);
-void dayRowAvx2(uint8_t* pixels, size_t count);
-void nightPremulRowAvx2(uint8_t* pixels, size_t count);
-void dayPremulRowAvx2(uint8_t* pixels, size_t count);
-void nightRowAvx512(uint8_t* pixels, size_t count);
-void dayRowAvx512(uint8_t* pixels, size_t count);
-void nightPremulRowAvx512(uint8_t* pixels, size_t count);
-void dayPremulRowAvx512(uint8_t* pixels, size_t count);
+Rows rowsSse2();
+Rows rowsAvx2();
+Rows rowsAvx512();
 #endif
 
 #if IME_ROWS_NEON
-void nightRowNeon(uint8_t* pixels, size_t count);
-void dayRowNeon(uint8_t* pixels, size_t count);
-void nightPremulRowNeon(uint8_t* pixels, size_t count);
-void dayPremulRowNeon(uint8_t* pixels, size_t count);
+Rows rowsNeon();
 #endif
 
 }  // namespace ime

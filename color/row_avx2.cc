@@ -98,17 +98,11 @@ IME_AVX2 void convertRow(uint8_t* pixels, size_t count) {
 
 }  // namespace
 
-IME_AVX2 void nightRowAvx2(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, false, nightWord>(pixels, count);
-}
-IME_AVX2 void dayRowAvx2(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, false, dayWord>(pixels, count);
-}
-IME_AVX2 void nightPremulRowAvx2(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, true, nightPremulWord>(pixels, count);
-}
-IME_AVX2 void dayPremulRowAvx2(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, true, dayPremulWord>(pixels, count);
+Rows rowsAvx2() {
+  return makeRows(convertRow<nightVector, false, nightWord>,
+                  convertRow<dayVector, false, dayWord>,
+                  convertRow<nightVector, true, nightPremulWord>,
+                  convertRow<dayVector, true, dayPremulWord>);
 }
 
 }  // namespace ime

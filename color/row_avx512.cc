@@ -110,17 +110,9 @@ IME_AVX512 void convertRow(uint8_t* pixels, size_t count) {
 
 }  // namespace
 
-IME_AVX512 void nightRowAvx512(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, false>(pixels, count);
-}
-IME_AVX512 void dayRowAvx512(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, false>(pixels, count);
-}
-IME_AVX512 void nightPremulRowAvx512(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, true>(pixels, count);
-}
-IME_AVX512 void dayPremulRowAvx512(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, true>(pixels, count);
+Rows rowsAvx512() {
+  return makeRows(convertRow<nightVector, false>, convertRow<dayVector, false>,
+                  convertRow<nightVector, true>, convertRow<dayVector, true>);
 }
 
 }  // namespace ime

@@ -23,17 +23,10 @@ void convertRowCached(uint8_t* pixels, size_t count) {
 
 }  // namespace
 
-void nightRowC(uint8_t* pixels, size_t count) {
-  convertRowCached<nightWord>(pixels, count);
-}
-void dayRowC(uint8_t* pixels, size_t count) {
-  convertRowCached<dayWord>(pixels, count);
-}
-void nightPremulRowC(uint8_t* pixels, size_t count) {
-  convertRowCached<nightPremulWord>(pixels, count);
-}
-void dayPremulRowC(uint8_t* pixels, size_t count) {
-  convertRowCached<dayPremulWord>(pixels, count);
+Rows rowsC() {
+  return makeRows(convertRowCached<nightWord>, convertRowCached<dayWord>,
+                  convertRowCached<nightPremulWord>,
+                  convertRowCached<dayPremulWord>);
 }
 
 }  // namespace ime

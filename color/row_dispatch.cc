@@ -80,29 +80,29 @@ RowPath bestRowPath(size_t words) {
 #endif
 }
 
-RowFunction rowFunction(RowPath path, bool night, bool premultiplied) {
+Rows pathRows(RowPath path) {
   switch (path) {
 #if IME_ROWS_X86
     case RowPath::kSse2:
-      return premultiplied ? (night ? nightPremulRowSse2 : dayPremulRowSse2)
-                           : (night ? nightRowSse2 : dayRowSse2);
+      return rowsSse2();
     case RowPath::kAvx2:
-      return premultiplied ? (night ? nightPremulRowAvx2 : dayPremulRowAvx2)
-                           : (night ? nightRowAvx2 : dayRowAvx2);
+      return rowsAvx2();
     case RowPath::kAvx512:
-      return premultiplied
-                 ? (night ? nightPremulRowAvx512 : dayPremulRowAvx512)
-                 : (night ? nightRowAvx512 : dayRowAvx512);
+      return rowsAvx512();
 #endif
 #if IME_ROWS_NEON
     case RowPath::kNeon:
-      return premultiplied ? (night ? nightPremulRowNeon : dayPremulRowNeon)
-                           : (night ? nightRowNeon : dayRowNeon);
+      return rowsNeon();
 #endif
     default:
-      return premultiplied ? (night ? nightPremulRowC : dayPremulRowC)
-                           : (night ? nightRowC : dayRowC);
+      return rowsC();
   }
+}
+
+RowFunction rowFunction(RowPath path, bool night, bool premultiplied) {
+  const Rows rows = pathRows(path);
+  return premultiplied ? (night ? rows.nightPremul : rows.dayPremul)
+                       : (night ? rows.night : rows.day);
 }
 
 }  // namespace ime

@@ -19,8 +19,11 @@ bool rowPathAvailable(RowPath path);
 // The fastest available path for a pass over `words` pixel words.
 RowPath bestRowPath(size_t words);
 
-// The row function of `path` for the given mode, clamping each channel to
-// the alpha for premultiplied pixels; `path` must be available.
+// The four rows of `path`; `path` must be available.
+Rows pathRows(RowPath path);
+
+// The row of `path` for the given mode, clamping each channel to the alpha
+// for premultiplied pixels.
 RowFunction rowFunction(RowPath path, bool night, bool premultiplied = false);
 
 #if IME_ROWS_X86

@@ -71,17 +71,11 @@ void convertRow(uint8_t* pixels, size_t count) {
 
 }  // namespace
 
-void nightRowNeon(uint8_t* pixels, size_t count) {
-  convertRow<nightChannels, false, nightWord>(pixels, count);
-}
-void dayRowNeon(uint8_t* pixels, size_t count) {
-  convertRow<dayChannels, false, dayWord>(pixels, count);
-}
-void nightPremulRowNeon(uint8_t* pixels, size_t count) {
-  convertRow<nightChannels, true, nightPremulWord>(pixels, count);
-}
-void dayPremulRowNeon(uint8_t* pixels, size_t count) {
-  convertRow<dayChannels, true, dayPremulWord>(pixels, count);
+Rows rowsNeon() {
+  return makeRows(convertRow<nightChannels, false, nightWord>,
+                  convertRow<dayChannels, false, dayWord>,
+                  convertRow<nightChannels, true, nightPremulWord>,
+                  convertRow<dayChannels, true, dayPremulWord>);
 }
 
 }  // namespace ime

@@ -74,17 +74,11 @@ void convertRow(uint8_t* pixels, size_t count) {
 
 }  // namespace
 
-void nightRowSse2(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, false, nightWord>(pixels, count);
-}
-void dayRowSse2(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, false, dayWord>(pixels, count);
-}
-void nightPremulRowSse2(uint8_t* pixels, size_t count) {
-  convertRow<nightVector, true, nightPremulWord>(pixels, count);
-}
-void dayPremulRowSse2(uint8_t* pixels, size_t count) {
-  convertRow<dayVector, true, dayPremulWord>(pixels, count);
+Rows rowsSse2() {
+  return makeRows(convertRow<nightVector, false, nightWord>,
+                  convertRow<dayVector, false, dayWord>,
+                  convertRow<nightVector, true, nightPremulWord>,
+                  convertRow<dayVector, true, dayPremulWord>);
 }
 
 }  // namespace ime
