@@ -26,9 +26,8 @@
 #include "color/row.h"
 #include "color/row_dispatch.h"
 #include "jni/bitmap_flags.h"
+#include "jni/entry_points.h"
 #include "tests/fake_bitmap.h"
-
-void changeDayNightModeInner(JNIEnv*, jobject, unsigned char);
 
 namespace {
 

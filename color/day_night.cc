@@ -1,15 +1,6 @@
 #include "color/day_night.h"
 
-#include "color/channel_mapping.h"
 #include "color/row_dispatch.h"
-
-int changeToNightColor(int color) {
-  return static_cast<int>(ime::nightWord(static_cast<uint32_t>(color)));
-}
-
-int changeToDayColor(int color) {
-  return static_cast<int>(ime::dayWord(static_cast<uint32_t>(color)));
-}
 
 void changeDayNightPixels(uint32_t* pixels, int32_t count,
                           unsigned char nightMode) {

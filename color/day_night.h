@@ -1,21 +1,11 @@
-// Day and night colour mapping: plain integer arithmetic on 32-bit colour
-// words (alpha in bits 24-31, three channel bytes below it), with no platform
-// types, so it builds and runs anywhere.
+// Day and night conversion of pixel memory in place: plain integer
+// arithmetic on 32-bit colour words (alpha in bits 24-31, three channel bytes
+// below it; color/channel_mapping.h maps one word), with no platform types,
+// so it builds and runs anywhere.
 #ifndef IME_GRAPHICS_COLOR_DAY_NIGHT_H
 #define IME_GRAPHICS_COLOR_DAY_NIGHT_H
 
 #include <stdint.h>
-
-#define IME_EXPORT __attribute__((visibility("default")))
-
-// The night colour of `color`: each channel scaled by 680/1024 and dropped by
-// 33 (floored at 0); alpha kept; a colour whose alpha byte is 0 returned
-// unchanged, all 32 bits.
-IME_EXPORT int changeToNightColor(int color);
-
-// The day colour of `color`, the approximate inverse: each channel raised to
-// min(255, (v + 33) * 1024 / 680); alpha and transparent colours as above.
-IME_EXPORT int changeToDayColor(int color);
 
 // Converts `count` pixel words from `pixels` in place, with the night mapping
 // when `nightMode` is 1 and the day mapping otherwise. A count of 0 or less

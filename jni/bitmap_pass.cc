@@ -7,6 +7,7 @@
 
 #include "color/day_night.h"
 #include "jni/bitmap_flags.h"
+#include "jni/entry_points.h"
 
 namespace {
 
@@ -55,22 +56,17 @@ inline void convertBitmap(JNIEnv* env, jobject bitmap,
 
 }  // namespace
 
-IME_EXPORT void changeDayNightModeInner(JNIEnv* env, jobject bitmap,
-                                        unsigned char nightMode) {
+void changeDayNightModeInner(JNIEnv* env, jobject bitmap,
+                             unsigned char nightMode) {
   convertBitmap(env, bitmap, nightMode);
 }
 
-extern "C" {
-
-IME_EXPORT void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv* env, jclass,
-                                                           jobject bitmap) {
+void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv* env, jclass,
+                                                jobject bitmap) {
   convertBitmap(env, bitmap, 1);
 }
 
-IME_EXPORT void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv* env,
-                                                               jclass,
-                                                               jobject bitmap) {
+void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv* env, jclass,
+                                                    jobject bitmap) {
   convertBitmap(env, bitmap, 0);
 }
-
-}  // extern "C"

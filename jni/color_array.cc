@@ -4,7 +4,7 @@
 #include <jni.h>
 #include <stdint.h>
 
-#include "color/day_night.h"
+#include "jni/entry_points.h"
 
 namespace {
 
@@ -20,13 +20,14 @@ inline jint tint(jint source, jint rgb) {
 
 }  // namespace
 
-IME_EXPORT void setIntArrayElement(JNIEnv* env, jintArray array, int index,
-                                   int value) {
+void setIntArrayElement(JNIEnv* env, jintArray array, int index, int value) {
   storeElement(env, array, index, value);
 }
 
-extern "C" IME_EXPORT void Java_com_zarnu_util_ImeGraphics_glChangeColor(
-    JNIEnv* env, jclass, jintArray srcColors, jintArray dstColors, jint rgb) {
+void Java_com_zarnu_util_ImeGraphics_glChangeColor(JNIEnv* env, jclass,
+                                                   jintArray srcColors,
+                                                   jintArray dstColors,
+                                                   jint rgb) {
   if (env == nullptr || srcColors == nullptr) return;
   jboolean isCopy = JNI_FALSE;
   jint* const source = env->GetIntArrayElements(srcColors, &isCopy);

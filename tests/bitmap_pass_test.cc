@@ -9,13 +9,8 @@
 
 #include "fake_bitmap.h"
 #include "jni/bitmap_flags.h"
+#include "jni/entry_points.h"
 #include "pixel_test_support.h"
-
-void changeDayNightModeInner(JNIEnv*, jobject, unsigned char);
-extern "C" {
-void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv*, jclass, jobject);
-void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv*, jclass, jobject);
-}
 
 namespace {
 

@@ -6,11 +6,7 @@
 #include <vector>
 
 #include "fake_array_vm.h"
-
-void setIntArrayElement(JNIEnv*, jintArray, int, int);
-extern "C" void Java_com_zarnu_util_ImeGraphics_glChangeColor(JNIEnv*, jclass,
-                                                              jintArray,
-                                                              jintArray, jint);
+#include "jni/entry_points.h"
 
 namespace {
 

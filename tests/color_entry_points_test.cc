@@ -1,15 +1,9 @@
 // The single-colour entry points as the VM calls them: they return what the
 // mapping returns and never touch the environment.
 #include <gtest/gtest.h>
-#include <jni.h>
 
-#include "color/day_night.h"
+#include "jni/entry_points.h"
 #include "trap_jni_env.h"
-
-extern "C" {
-jint Java_com_zarnu_util_ImeGraphics_glSetNightColor(JNIEnv*, jclass, jint);
-jint Java_com_zarnu_util_ImeGraphics_glSetDayColor(JNIEnv*, jclass, jint);
-}
 
 namespace {
 

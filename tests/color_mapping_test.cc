@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "color/day_night.h"
+#include "jni/entry_points.h"
 
 namespace {
 

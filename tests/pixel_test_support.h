@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "color/day_night.h"
+#include "color/channel_mapping.h"
 #include "color/row_dispatch.h"
 
 // Every row path this CPU can run, the portable one first; in a build of
@@ -31,13 +31,11 @@ inline std::vector<ime::RowPath> availableRowPaths() {
 #endif
 }
 
-// Each word converted by itself through the exported single-colour function,
-// and for premultiplied pixels each channel then held to the alpha.
+// Each word converted by itself with the single-word mapping, and for
+// premultiplied pixels each channel then held to the alpha.
 inline uint32_t referenceWord(uint32_t w, bool night,
                               bool premultiplied = false) {
-  const int c = static_cast<int>(w);
-  uint32_t out = static_cast<uint32_t>(night ? changeToNightColor(c)
-                                             : changeToDayColor(c));
+  uint32_t out = night ? ime::nightWord(w) : ime::dayWord(w);
   const uint32_t alpha = w >> 24;
   if (!premultiplied || alpha == 0) return out;
   for (int shift = 0; shift < 24; shift += 8) {

@@ -12,16 +12,8 @@
 
 #include "fake_array_vm.h"
 #include "fake_bitmap.h"
+#include "jni/entry_points.h"
 #include "pixel_test_support.h"
-
-extern "C" {
-jint Java_com_zarnu_util_ImeGraphics_glSetNightColor(JNIEnv*, jclass, jint);
-jint Java_com_zarnu_util_ImeGraphics_glSetDayColor(JNIEnv*, jclass, jint);
-void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv*, jclass, jobject);
-void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv*, jclass, jobject);
-void Java_com_zarnu_util_ImeGraphics_glChangeColor(JNIEnv*, jclass, jintArray,
-                                                   jintArray, jint);
-}
 
 namespace {
 

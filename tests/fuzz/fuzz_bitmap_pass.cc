@@ -12,9 +12,8 @@
 #include "color/row_dispatch.h"
 #include "fake_bitmap.h"
 #include "jni/bitmap_flags.h"
+#include "jni/entry_points.h"
 #include "pixel_test_support.h"
-
-void changeDayNightModeInner(JNIEnv*, jobject, unsigned char);
 
 namespace {
 

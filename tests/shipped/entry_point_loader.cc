@@ -13,20 +13,21 @@
 #include <cstdio>
 
 #include "color/channel_mapping.h"
-#include "color/day_night.h"
+#include "jni/entry_points.h"
 
 namespace {
 
+// Typed from the library's own declarations.
 struct Library {
-  jint (*glSetNightColor)(JNIEnv*, jclass, jint);
-  jint (*glSetDayColor)(JNIEnv*, jclass, jint);
-  void (*glSetNight)(JNIEnv*, jclass, jobject);
-  void (*glSetToDayMode)(JNIEnv*, jclass, jobject);
-  void (*glChangeColor)(JNIEnv*, jclass, jintArray, jintArray, jint);
-  int (*changeToNightColor)(int);
-  int (*changeToDayColor)(int);
-  void (*changeDayNightModeInner)(JNIEnv*, jobject, unsigned char);
-  void (*setIntArrayElement)(JNIEnv*, jintArray, int, int);
+  decltype(&Java_com_zarnu_util_ImeGraphics_glSetNightColor) glSetNightColor;
+  decltype(&Java_com_zarnu_util_ImeGraphics_glSetDayColor) glSetDayColor;
+  decltype(&Java_com_zarnu_util_ImeGraphics_glSetNight) glSetNight;
+  decltype(&Java_com_zarnu_util_ImeGraphics_glSetToDayMode) glSetToDayMode;
+  decltype(&Java_com_zarnu_util_ImeGraphics_glChangeColor) glChangeColor;
+  decltype(&::changeToNightColor) changeToNightColor;
+  decltype(&::changeToDayColor) changeToDayColor;
+  decltype(&::changeDayNightModeInner) changeDayNightModeInner;
+  decltype(&::setIntArrayElement) setIntArrayElement;
 } loaded;
 
 template <typename Function>
