@@ -2,18 +2,18 @@
 """Models the vector rows' inner loops with llvm-mca where they cannot be timed.
 
 Compiles the NEON rows (color/row_neon.cc) for arm64 and armeabi-v7a, and the
-AVX-512 rows (color/row_avx512.cc), with clang 19 and with GCC, takes the main
-loop of each row function (the file's convertRow for that mode, found by its
-demangled name), and prints llvm-mca's block reciprocal throughput
-per pixel on each modelled core beside that of the floor: the best plain
-in-place loop of the same width (64 bytes an iteration: on arm64 one
-four-register load, four XORs and one four-register store; on x86 one 64-byte
-load, XOR and store). The NEON rows are modelled on the cores phones use, the
-AVX-512 rows on the AVX-512 cores llvm-mca knows, as no machine here has
-AVX-512. These are modelled figures, not measurements: they count the core's
-work alone, while a pass over a bitmap also waits for memory. llvm-mca has no
-AArch32 models of the phone cores, so armeabi-v7a is modelled on Cortex-A57
-alone.
+AVX-512 rows (color/row_avx512.cc), with the project's clang (cmake/llvm.cmake)
+and with GCC, takes the main loop of each row function (the file's convertRow
+for that mode, found by its demangled name), and prints llvm-mca's block
+reciprocal throughput per pixel on each modelled core beside that of the floor:
+the best plain in-place loop of the same width (64 bytes an iteration: on arm64
+one four-register load, four XORs and one four-register store; on x86 one
+64-byte load, XOR and store). The NEON rows are modelled on the cores phones
+use, the AVX-512 rows on the AVX-512 cores llvm-mca knows, since not every
+machine here has AVX-512. These are modelled figures, not measurements: they
+count the core's work alone, while a pass over a bitmap also waits for memory.
+llvm-mca has no AArch32 models of the phone cores, so armeabi-v7a is modelled
+on Cortex-A57 alone.
 
 Installs nothing: it needs the Debian packages named in PACKAGES, which ./check
 installs.
@@ -28,11 +28,14 @@ import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-LLVM = "/usr/lib/llvm-19/bin"
+# The project's one LLVM, as cmake/llvm.cmake names it.
+with open(os.path.join(ROOT, "cmake", "llvm.cmake")) as listfile:
+    LLVM_VERSION = re.search(r"^set\(IME_LLVM_VERSION (\d+)\)$", listfile.read(), re.M).group(1)
+LLVM = f"/usr/lib/llvm-{LLVM_VERSION}/bin"
 PACKAGES = {
-    f"{LLVM}/clang++": "clang-19",
-    f"{LLVM}/llvm-mca": "llvm-19",
-    f"{LLVM}/llvm-cxxfilt": "llvm-19",
+    f"{LLVM}/clang++": f"clang-{LLVM_VERSION}",
+    f"{LLVM}/llvm-mca": f"llvm-{LLVM_VERSION}",
+    f"{LLVM}/llvm-cxxfilt": f"llvm-{LLVM_VERSION}",
     "g++": "g++",
     "aarch64-linux-gnu-g++": "g++-aarch64-linux-gnu",
     "arm-linux-gnueabihf-g++": "g++-arm-linux-gnueabihf",
@@ -171,7 +174,7 @@ def main():
             floor_sources[name] = os.path.join(tmp, f"floor_{name}.cc")
             with open(floor_sources[name], "w") as f:
                 f.write(text)
-        print("Modelled cycles per pixel (llvm-mca 19, block reciprocal throughput of the inner "
+        print(f"Modelled cycles per pixel (llvm-mca {LLVM_VERSION}, block reciprocal throughput of the inner "
               f"loop / {PIXELS_PER_ITERATION}); in brackets, times the floor.")
         for arch, target in TARGETS.items():
             source = os.path.join(ROOT, "color", target["source"])

@@ -33,9 +33,10 @@ else()
   message(FATAL_ERROR "ANDROID_ABI must be arm64-v8a, armeabi-v7a, x86_64 or x86")
 endif()
 
-set(llvm /usr/lib/llvm-19/bin)
-set(CMAKE_C_COMPILER ${llvm}/clang)
-set(CMAKE_CXX_COMPILER ${llvm}/clang++)
+include(${CMAKE_CURRENT_LIST_DIR}/llvm.cmake)
+set(CMAKE_C_COMPILER ${IME_LLVM}/clang)
+set(CMAKE_CXX_COMPILER ${IME_LLVM}/clang++)
+set(CMAKE_STRIP ${IME_LLVM}/llvm-strip)
 set(CMAKE_C_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
 set(CMAKE_CXX_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
 # No bionic headers here: nothing but the compiler's own and the two

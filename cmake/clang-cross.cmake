@@ -3,8 +3,9 @@
 # and linking: the compiler the NDK has, on code that runs under emulation.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES IME_CROSS_TARGET)
 include(${CMAKE_CURRENT_LIST_DIR}/${IME_CROSS_TARGET}.cmake)
-set(CMAKE_C_COMPILER /usr/lib/llvm-19/bin/clang)
-set(CMAKE_CXX_COMPILER /usr/lib/llvm-19/bin/clang++)
+include(${CMAKE_CURRENT_LIST_DIR}/llvm.cmake)
+set(CMAKE_C_COMPILER ${IME_LLVM}/clang)
+set(CMAKE_CXX_COMPILER ${IME_LLVM}/clang++)
 set(CMAKE_C_COMPILER_TARGET ${IME_CROSS_TARGET})
 set(CMAKE_CXX_COMPILER_TARGET ${IME_CROSS_TARGET})
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld")

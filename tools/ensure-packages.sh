@@ -22,8 +22,12 @@ ensure_packages() {
 IME_BUILD_PACKAGES=(cmake ninja-build g++ binutils
   android-libnativehelper-dev android-platform-frameworks-native-headers
   openjdk-17-jdk-headless)
-# Android's toolchain as the NDK has it: clang and lld with Android targets.
-IME_ANDROID_PACKAGES=(clang-19 lld-19 llvm-19)
+# Android's toolchain as the NDK has it: clang and lld with Android targets,
+# of the one LLVM version cmake/llvm.cmake names.
+IME_LLVM_VERSION=$(sed -n 's/^set(IME_LLVM_VERSION \([0-9]*\))$/\1/p' \
+  "$(dirname "${BASH_SOURCE[0]}")/../cmake/llvm.cmake")
+IME_ANDROID_PACKAGES=("clang-$IME_LLVM_VERSION" "lld-$IME_LLVM_VERSION"
+  "llvm-$IME_LLVM_VERSION")
 # What ./package needs beyond the build: the zip writer, and Maven to resolve
 # the release from the repository it writes.
 IME_RELEASE_PACKAGES=(python3 maven libmaven-dependency-plugin-java)
