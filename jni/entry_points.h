@@ -14,21 +14,21 @@
 
 extern "C" {
 
-IME_EXPORT jint Java_com_zarnu_util_ImeGraphics_glSetNightColor(JNIEnv* env,
-                                                                jclass cls,
+// glSetNightColor(int) and glSetDayColor(int): the colour's night or day
+// colour, as the routines below; glSetNight(Bitmap) and glSetToDayMode(Bitmap):
+// changeDayNightModeInner with the mode 1 or 0; glChangeColor(int[], int[],
+// int): dst[i] = (src[i] & 0xFF000000) | rgb for every index both have.
+IME_EXPORT jint Java_com_zarnu_util_ImeGraphics_glSetNightColor(JNIEnv*, jclass,
                                                                 jint color);
-IME_EXPORT jint Java_com_zarnu_util_ImeGraphics_glSetDayColor(JNIEnv* env,
-                                                              jclass cls,
+IME_EXPORT jint Java_com_zarnu_util_ImeGraphics_glSetDayColor(JNIEnv*, jclass,
                                                               jint color);
-IME_EXPORT void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv* env,
-                                                           jclass cls,
+IME_EXPORT void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv* env, jclass,
                                                            jobject bitmap);
 IME_EXPORT void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv* env,
-                                                               jclass cls,
+                                                               jclass,
                                                                jobject bitmap);
 IME_EXPORT void Java_com_zarnu_util_ImeGraphics_glChangeColor(
-    JNIEnv* env, jclass cls, jintArray srcColors, jintArray dstColors,
-    jint rgb);
+    JNIEnv* env, jclass, jintArray srcColors, jintArray dstColors, jint rgb);
 
 }  // extern "C"
 
