@@ -36,7 +36,6 @@ endif()
 include(${CMAKE_CURRENT_LIST_DIR}/llvm.cmake)
 set(CMAKE_C_COMPILER ${IME_LLVM}/clang)
 set(CMAKE_CXX_COMPILER ${IME_LLVM}/clang++)
-set(CMAKE_STRIP ${IME_LLVM}/llvm-strip)
 set(CMAKE_C_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
 set(CMAKE_CXX_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
 # No bionic headers here: nothing but the compiler's own and the two

@@ -26,6 +26,7 @@ IME_BUILD_PACKAGES=(cmake ninja-build g++ binutils
 # of the one LLVM version cmake/llvm.cmake names.
 IME_LLVM_VERSION=$(sed -n 's/^set(IME_LLVM_VERSION \([0-9]*\))$/\1/p' \
   "$(dirname "${BASH_SOURCE[0]}")/../cmake/llvm.cmake")
+IME_LLVM=/usr/lib/llvm-$IME_LLVM_VERSION/bin
 IME_ANDROID_PACKAGES=("clang-$IME_LLVM_VERSION" "lld-$IME_LLVM_VERSION"
   "llvm-$IME_LLVM_VERSION")
 # What ./package needs beyond the build: the zip writer, and Maven to resolve
