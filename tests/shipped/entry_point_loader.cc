@@ -44,7 +44,8 @@ bool load(const char* path) {
     std::fprintf(stderr, "%s\n", dlerror());
     return false;
   }
-  // The C++ names as the Itanium ABI mangles them.
+  // The five JNI names, then the four C++ ones as the Itanium ABI mangles
+  // them.
   return find(library, "Java_com_zarnu_util_ImeGraphics_glSetNightColor",
               loaded.glSetNightColor) &&
          find(library, "Java_com_zarnu_util_ImeGraphics_glSetDayColor",
