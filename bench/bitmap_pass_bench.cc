@@ -25,8 +25,8 @@
 
 #include "color/row.h"
 #include "color/row_dispatch.h"
+#include "ime_graphics/ime_graphics.h"
 #include "jni/bitmap_flags.h"
-#include "jni/entry_points.h"
 #include "tests/fake_bitmap.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <jni.h>
 
 #include "color/day_night.h"
+#include "ime_graphics/ime_graphics.h"
 #include "jni/bitmap_flags.h"
-#include "jni/entry_points.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <jni.h>
 #include <stdint.h>
 
-#include "jni/entry_points.h"
+#include "ime_graphics/ime_graphics.h"
 
 namespace {
 

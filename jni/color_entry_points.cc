@@ -5,7 +5,7 @@
 #include <stdint.h>
 
 #include "color/channel_mapping.h"
-#include "jni/entry_points.h"
+#include "ime_graphics/ime_graphics.h"
 
 int changeToNightColor(int color) {
   return static_cast<int>(ime::nightWord(static_cast<uint32_t>(color)));

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fake_bitmap.h"
+#include "ime_graphics/ime_graphics.h"
 #include "jni/bitmap_flags.h"
-#include "jni/entry_points.h"
 #include "pixel_test_support.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // mapping returns and never touch the environment.
 #include <gtest/gtest.h>
 
-#include "jni/entry_points.h"
+#include "ime_graphics/ime_graphics.h"
 #include "trap_jni_env.h"
 
 namespace {

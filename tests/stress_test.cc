@@ -12,7 +12,7 @@
 
 #include "fake_array_vm.h"
 #include "fake_bitmap.h"
-#include "jni/entry_points.h"
+#include "ime_graphics/ime_graphics.h"
 #include "pixel_test_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fake_array_vm.h"
-#include "jni/entry_points.h"
+#include "ime_graphics/ime_graphics.h"
 
 namespace {
 
