@@ -5,33 +5,47 @@
 # from the symbol lists in cmake/android/, which only the linker reads.
 # Sets ANDROID as the NDK's toolchain file does, so CMakeLists.txt takes the
 # same branch as an NDK build. Takes ANDROID_ABI (arm64-v8a, armeabi-v7a,
-# x86_64, x86) and ANDROID_PLATFORM (the minimum API level, default 21).
+# x86_64, x86) and ANDROID_PLATFORM (the minimum API level), which the
+# android-base preset gives the library's builds: it has no default here, so
+# that the minimum is written in one place.
 set(CMAKE_SYSTEM_NAME Linux)
 set(ANDROID TRUE)
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES ANDROID_ABI ANDROID_PLATFORM)
-if(NOT ANDROID_PLATFORM)
-  set(ANDROID_PLATFORM 21)
+if(NOT ANDROID_PLATFORM MATCHES "^[0-9]+$")
+  message(FATAL_ERROR "ANDROID_PLATFORM must be the minimum API level, a number")
 endif()
 
+# The architecture's name as the NDK's toolchain file sets it, by which
+# find_package() looks in lib/<name>/cmake/, where Prefab writes packages.
 if(ANDROID_ABI STREQUAL "arm64-v8a")
   set(CMAKE_SYSTEM_PROCESSOR aarch64)
   set(triple aarch64-linux-android)
+  set(CMAKE_LIBRARY_ARCHITECTURE aarch64-linux-android)
   set(abi_flags "")
 elseif(ANDROID_ABI STREQUAL "armeabi-v7a")
   set(CMAKE_SYSTEM_PROCESSOR armv7-a)
   set(triple armv7a-linux-androideabi)
+  set(CMAKE_LIBRARY_ARCHITECTURE arm-linux-androideabi)
   set(abi_flags "-mthumb -mfpu=neon")
 elseif(ANDROID_ABI STREQUAL "x86_64")
   set(CMAKE_SYSTEM_PROCESSOR x86_64)
   set(triple x86_64-linux-android)
+  set(CMAKE_LIBRARY_ARCHITECTURE x86_64-linux-android)
   set(abi_flags "")
 elseif(ANDROID_ABI STREQUAL "x86")
   set(CMAKE_SYSTEM_PROCESSOR i686)
   set(triple i686-linux-android)
+  set(CMAKE_LIBRARY_ARCHITECTURE i686-linux-android)
   set(abi_flags "")
 else()
   message(FATAL_ERROR "ANDROID_ABI must be arm64-v8a, armeabi-v7a, x86_64 or x86")
 endif()
+# As the NDK's: packages, libraries and headers only from CMAKE_FIND_ROOT_PATH
+# (an app's build points it at the Prefab packages), programs from the host.
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 include(${CMAKE_CURRENT_LIST_DIR}/llvm.cmake)
 set(CMAKE_C_COMPILER ${IME_LLVM}/clang)
@@ -43,6 +57,8 @@ set(CMAKE_CXX_COMPILER_TARGET ${triple}${ANDROID_PLATFORM})
 # by name, so compiling freestanding changes no code; it only keeps the x86
 # intrinsic headers from asking for stdlib.h.
 set(headers "-ffreestanding -nostdlibinc -isystem /usr/include/android/nativehelper -isystem /usr/include/android")
+# The NDK release whose flags these are, under the NDK's own name for it.
+set(ANDROID_NDK_MAJOR 27)
 # The NDK's own flags (build/cmake/flags.cmake) that bear on this library:
 # a section for each function and datum, so that --gc-sections keeps only
 # what the exports reach; unwind tables, so that debuggerd can walk a crash's
