@@ -2,9 +2,10 @@
 # Checks the shipped shared object: its name, exactly the exported names Java
 # and callers bind to, no code run at load, no C++ runtime, and the hardening
 # and 16 KiB page alignment Android requires. With "android", also what the
-# device's dynamic linker and Play require: only the NDK's stable platform
-# libraries, no glibc symbol versions, on arm64 the BTI/PAC note, a 20-byte
-# build id, and below API 30 no read-only segment apart from the code's.
+# device's dynamic linker, debuggerd and Play require: only the NDK's stable
+# platform libraries, no glibc symbol versions, on arm64 the BTI/PAC note, a
+# 20-byte build id, unwind tables for every function, below API 23 a SysV
+# hash table, and below API 30 no read-only segment apart from the code's.
 # Usage: check_elf.sh LIBRARY PROCESSOR [android MIN_SDK]
 set -u
 lib=$1 processor=$2 android=${3:-} min_sdk=${4:-}
@@ -71,6 +72,27 @@ if [[ $android ]]; then
   fi
   # Studio's debugger and Play's symbol upload match libraries by a SHA-1.
   grep -Eq 'Build ID: [0-9a-f]{40}$' <<<"$notes" || fail "no 20-byte GNU build id"
+  # The loader of API 21 and 22 looks names up in DT_HASH only.
+  if ((min_sdk < 23)) && ! grep -q '(HASH)' <<<"$dynamic"; then
+    fail "no DT_HASH, which the loader before API 23 needs (link with --hash-style=both)"
+  fi
+  # A crash report walks the stack through unwind tables; without them it
+  # stops at the library's frames (-ffreestanding turns clang's off).
+  if [[ $processor == armv7* ]]; then
+    # Each function, from .symtab where the library still has one, must fall
+    # under an .ARM.exidx entry that can unwind: the entry with the highest
+    # address at or below its start (Thumb bit cleared), not EXIDX_CANTUNWIND.
+    entries=$(readelf -uW "$lib" | awk '/^0x[0-9a-f]+[ :]/ { print $1, /\[cantunwind\]/ }')
+    while read -r function; do
+      start=$((16#$function & ~1)) covered=
+      while read -r address cantunwind; do
+        (($(printf '%d' "${address%:}") <= start)) && covered=$cantunwind
+      done <<<"$entries"
+      [[ $covered == 0 ]] || fail "function at 0x$function has no unwind entry"
+    done < <(readelf -sW "$lib" | awk '$4 == "FUNC" && $7 != "UND" { print $2 }' | sort -u)
+  elif ! grep -q ' \.eh_frame_hdr ' <<<"$sections" || ! grep -q 'GNU_EH_FRAME' <<<"$segments"; then
+    fail "no .eh_frame_hdr: built without unwind tables (-funwind-tables)"
+  fi
   # debuggerd before API 30 cannot unwind through a library whose read-only
   # data has a segment of its own.
   if ((min_sdk < 30)) &&
