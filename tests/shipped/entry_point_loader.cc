@@ -4,16 +4,20 @@
 // single-colour routines, which those tests also take as their reference,
 // answer with the mapping of color/channel_mapping.h and check the loaded
 // build's answer against it, so the build is never compared with itself.
-// Usage: shipped_entry_points LIBRARY [GoogleTest options]
+// Given an app's library built against the Prefab package too, the four C++
+// routines are called through it instead: its functions call them as an app
+// does, through the public header, linked by the library's SONAME.
+// Usage: shipped_entry_points LIBRARY [APP_LIBRARY] [GoogleTest options]
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <jni.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <type_traits>
 
 #include "color/channel_mapping.h"
-#include "jni/entry_points.h"
+#include "ime_graphics/ime_graphics.h"
 
 namespace {
 
@@ -38,15 +42,18 @@ bool find(void* library, const char* name, Function*& function) {
 }
 
 // Loads every dependency and binds every name now, as Android's linker does.
-bool load(const char* path) {
+void* open(const char* path) {
   void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    std::fprintf(stderr, "%s\n", dlerror());
-    return false;
-  }
+  if (library == nullptr) std::fprintf(stderr, "%s\n", dlerror());
+  return library;
+}
+
+bool load(const char* path) {
+  void* library = open(path);
   // The five JNI names, then the four C++ ones as the Itanium ABI mangles
   // them.
-  return find(library, "Java_com_zarnu_util_ImeGraphics_glSetNightColor",
+  return library != nullptr &&
+         find(library, "Java_com_zarnu_util_ImeGraphics_glSetNightColor",
               loaded.glSetNightColor) &&
          find(library, "Java_com_zarnu_util_ImeGraphics_glSetDayColor",
               loaded.glSetDayColor) &&
@@ -62,6 +69,68 @@ bool load(const char* path) {
               loaded.changeDayNightModeInner) &&
          find(library, "_Z18setIntArrayElementP7_JNIEnvP10_jintArrayii",
               loaded.setIntArrayElement);
+}
+
+// The app's library (tests/consumer/app.cc), loaded after the library, whose
+// SONAME then names the build already loaded.
+bool loadApp(const char* path) {
+  void* app = open(path);
+  return app != nullptr &&
+         find(app, "appNightColor", loaded.changeToNightColor) &&
+         find(app, "appDayColor", loaded.changeToDayColor) &&
+         find(app, "appConvertBitmap", loaded.changeDayNightModeInner) &&
+         find(app, "appSetElement", loaded.setIntArrayElement);
+}
+
+#if defined(__i386__)
+// Calls fn with up to five 32-bit arguments and %esp 4 bytes off the 16-byte
+// alignment the i386 ABI promises at a call: x86 releases before API 24 may
+// enter native code so, and code that keeps SSE values on the stack must
+// realign it (-mstackrealign) or fault on its first aligned spill.
+extern "C" uint32_t imeCallMisaligned(const void* fn, uint32_t, uint32_t,
+                                      uint32_t, uint32_t, uint32_t);
+asm(R"(
+  .text
+  .type imeCallMisaligned, @function
+imeCallMisaligned:
+  push %ebp
+  mov %esp, %ebp
+  and $-16, %esp
+  sub $8, %esp      # 8 below a 16-byte boundary; five pushes leave it 4 off
+  push 28(%ebp)
+  push 24(%ebp)
+  push 20(%ebp)
+  push 16(%ebp)
+  push 12(%ebp)
+  call *8(%ebp)
+  leave
+  ret
+  .size imeCallMisaligned, .-imeCallMisaligned
+)");
+
+template <typename T>
+uint32_t word(T value) {
+  if constexpr (std::is_pointer_v<T>) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(value));
+  } else {
+    return static_cast<uint32_t>(value);
+  }
+}
+#endif
+
+// Calls a loaded function, on i386 from a misaligned stack.
+template <typename Result, typename... Params, typename... Args>
+Result call(Result (*function)(Params...), Args... args) {
+#if defined(__i386__)
+  static_assert(sizeof...(Args) <= 5);
+  const uint32_t words[5] = {word(args)...};
+  const uint32_t result =
+      imeCallMisaligned(reinterpret_cast<const void*>(function), words[0],
+                        words[1], words[2], words[3], words[4]);
+  if constexpr (!std::is_void_v<Result>) return static_cast<Result>(result);
+#else
+  return function(args...);
+#endif
 }
 
 #if defined(__aarch64__)
@@ -90,28 +159,28 @@ extern "C" {
 
 jint Java_com_zarnu_util_ImeGraphics_glSetNightColor(JNIEnv* env, jclass cls,
                                                      jint color) {
-  return loaded.glSetNightColor(env, cls, color);
+  return call(loaded.glSetNightColor, env, cls, color);
 }
 
 jint Java_com_zarnu_util_ImeGraphics_glSetDayColor(JNIEnv* env, jclass cls,
                                                    jint color) {
-  return loaded.glSetDayColor(env, cls, color);
+  return call(loaded.glSetDayColor, env, cls, color);
 }
 
 void Java_com_zarnu_util_ImeGraphics_glSetNight(JNIEnv* env, jclass cls,
                                                 jobject bitmap) {
-  loaded.glSetNight(env, cls, bitmap);
+  call(loaded.glSetNight, env, cls, bitmap);
 }
 
 void Java_com_zarnu_util_ImeGraphics_glSetToDayMode(JNIEnv* env, jclass cls,
                                                     jobject bitmap) {
-  loaded.glSetToDayMode(env, cls, bitmap);
+  call(loaded.glSetToDayMode, env, cls, bitmap);
 }
 
 void Java_com_zarnu_util_ImeGraphics_glChangeColor(JNIEnv* env, jclass cls,
                                                    jintArray src, jintArray dst,
                                                    jint rgb) {
-  loaded.glChangeColor(env, cls, src, dst, rgb);
+  call(loaded.glChangeColor, env, cls, src, dst, rgb);
 }
 
 }  // extern "C"
@@ -119,31 +188,32 @@ void Java_com_zarnu_util_ImeGraphics_glChangeColor(JNIEnv* env, jclass cls,
 int changeToNightColor(int color) {
   const int want =
       static_cast<int>(ime::nightWord(static_cast<uint32_t>(color)));
-  EXPECT_EQ(loaded.changeToNightColor(color), want)
+  EXPECT_EQ(call(loaded.changeToNightColor, color), want)
       << "changeToNightColor(" << color << ")";
   return want;
 }
 
 int changeToDayColor(int color) {
   const int want = static_cast<int>(ime::dayWord(static_cast<uint32_t>(color)));
-  EXPECT_EQ(loaded.changeToDayColor(color), want)
+  EXPECT_EQ(call(loaded.changeToDayColor, color), want)
       << "changeToDayColor(" << color << ")";
   return want;
 }
 
 void changeDayNightModeInner(JNIEnv* env, jobject bitmap,
                              unsigned char nightMode) {
-  loaded.changeDayNightModeInner(env, bitmap, nightMode);
+  call(loaded.changeDayNightModeInner, env, bitmap, nightMode);
 }
 
 void setIntArrayElement(JNIEnv* env, jintArray array, int index, int value) {
-  loaded.setIntArrayElement(env, array, index, value);
+  call(loaded.setIntArrayElement, env, array, index, value);
 }
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s LIBRARY [GoogleTest options]\n", argv[0]);
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: %s LIBRARY [APP_LIBRARY] [GoogleTest options]\n",
+                 argv[0]);
     return 2;
   }
 #if defined(__aarch64__)
@@ -152,6 +222,6 @@ int main(int argc, char** argv) {
     return 2;
   }
 #endif
-  if (!load(argv[1])) return 2;
+  if (!load(argv[1]) || (argc == 3 && !loadApp(argv[2]))) return 2;
   return RUN_ALL_TESTS();
 }
