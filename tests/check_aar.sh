@@ -1,40 +1,57 @@
 #!/bin/bash
 # Checks an Android library archive as an app's build would take it: exactly
-# the expected entries, the manifest's package and minimum SDK, a classes.jar
-# of the one class in Java 8 bytecode or older, rules that keep the native
-# methods, an empty R.txt, and each ABI's library as the device requires it,
-# stripped. Given the symbols zip too, checks that it holds each ABI's
-# library with its debug info, by the same build id.
-# Usage: check_aar.sh AAR MIN_SDK [SYMBOLS_ZIP]
+# the expected entries, every zip in it written reproducibly, the manifest's
+# package and minimum SDK, a classes.jar of the one class in Java 8 bytecode
+# or older, rules that keep the native methods, an empty R.txt, each ABI's
+# library as the device requires it for that minimum SDK, stripped, and the
+# Prefab package as Prefab reads it: its metadata by schema 1, the public
+# header of this checkout with the package's version, and each ABI's library
+# the same bytes as in jni/. Given the symbols zip too, checks that it holds
+# each ABI's library with its debug info, by the same build id, naming its
+# sources by their paths in the checkout.
+# Usage: SOURCE_DATE_EPOCH=... check_aar.sh AAR [SYMBOLS_ZIP]
 set -u
-aar=$(realpath "$1") min_sdk=$2 symbols=${3:+$(realpath "$3")}
+aar=$(realpath "$1") symbols=${2:+$(realpath "$2")}
 here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+source "$root/tools/ensure-packages.sh"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 files() { jar --list --file "$1" | grep -v '/$' | sort; }
+# A JSON file's value (at KEY, if given) as canonical JSON, keys sorted.
+json() {
+  python3 -c 'import json, sys
+value = json.load(open(sys.argv[1]))
+for key in sys.argv[2:]:
+    value = value.get(key) if isinstance(value, dict) else None
+print(json.dumps(value, sort_keys=True))' "$@"
+}
 
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 (cd "$dir" && jar --extract --file "$aar") || exit 1
 
-expected=$(sort <<'ENTRIES'
-AndroidManifest.xml
-R.txt
-classes.jar
-jni/arm64-v8a/libime_graphics.so
-jni/armeabi-v7a/libime_graphics.so
-jni/x86/libime_graphics.so
-jni/x86_64/libime_graphics.so
-proguard.txt
-ENTRIES
+abis="arm64-v8a armeabi-v7a x86 x86_64"
+module=prefab/modules/ime_graphics
+expected=$(
+  printf '%s\n' AndroidManifest.xml R.txt classes.jar proguard.txt \
+    prefab/prefab.json $module/module.json \
+    $module/include/ime_graphics/ime_graphics.h
+  for abi in $abis; do
+    printf '%s\n' "jni/$abi/libime_graphics.so" "$module/libs/android.$abi/abi.json" \
+      "$module/libs/android.$abi/libime_graphics.so"
+  done | sort
 )
+expected=$(sort <<<"$expected")
 [[ $(files "$aar") == "$expected" ]] ||
   fail "entries differ: $(diff <(echo "$expected") <(files "$aar") | grep '^[<>]' | tr '\n' ' ')"
+"$here/check_zips.py" "$aar" "$dir/classes.jar" ${symbols:+"$symbols"} ||
+  fail "a zip is not written reproducibly"
 
 grep -q 'package="com.zarnu.util"' "$dir/AndroidManifest.xml" ||
   fail "manifest names no package com.zarnu.util"
-grep -q "android:minSdkVersion=\"$min_sdk\"" "$dir/AndroidManifest.xml" ||
-  fail "manifest's minimum SDK is not $min_sdk"
+min_sdk=$(sed -n 's/.*android:minSdkVersion="\([0-9]*\)".*/\1/p' "$dir/AndroidManifest.xml")
+[[ $min_sdk ]] || { fail "manifest names no minimum SDK"; min_sdk=0; }
 
 [[ $(files "$dir/classes.jar") == com/zarnu/util/ImeGraphics.class ]] ||
   fail "classes.jar holds $(files "$dir/classes.jar" | tr '\n' ' ')"
@@ -55,6 +72,42 @@ for abi in arm64-v8a:aarch64 armeabi-v7a:armv7-a x86:i686 x86_64:x86_64; do
     fail "${abi%%:*} library: $report"
 done
 
+# Prefab's rules for schema 1, which every Android Gradle plugin from 4.1
+# reads; its parser rejects any key the schema lacks. The version must be one
+# CMake can compare, and is the header's.
+header=$dir/$module/include/ime_graphics/ime_graphics.h
+cmp -s "$header" "$root/include/ime_graphics/ime_graphics.h" ||
+  fail "the Prefab header is not include/ime_graphics/ime_graphics.h"
+header_version=$(for part in MAJOR MINOR PATCH; do
+  sed -n "s/^#define IME_GRAPHICS_VERSION_$part \([0-9]*\)$/\1/p" "$header"
+done | paste -sd.)
+version=$(json "$dir/prefab/prefab.json" version | tr -d '"')
+grep -Eqx '[0-9]+(\.[0-9]+(\.[0-9]+(\.[0-9]+)?)?)?' <<<"$version" ||
+  fail "prefab.json's version $version is not one CMake can compare"
+[[ $version == "$header_version" ]] ||
+  fail "prefab.json gives version $version, the header $header_version"
+[[ $(json "$dir/prefab/prefab.json") == \
+  "{\"dependencies\": [], \"name\": \"ime-graphics\", \"schema_version\": 1, \"version\": \"$version\"}" ]] ||
+  fail "prefab.json is $(json "$dir/prefab/prefab.json")"
+[[ $(json "$dir/$module/module.json") == '{"export_libraries": []}' ]] ||
+  fail "module.json is $(json "$dir/$module/module.json")"
+for abi in $abis; do
+  libs=$dir/$module/libs/android.$abi
+  [[ -f $libs/abi.json ]] || continue
+  keys=$(python3 -c 'import json, sys; print(" ".join(sorted(json.load(open(sys.argv[1])))))' "$libs/abi.json")
+  [[ $keys == "abi api ndk stl" ]] || fail "$abi abi.json has the keys $keys, not abi api ndk stl"
+  [[ $(json "$libs/abi.json" abi) == "\"$abi\"" ]] || fail "$abi abi.json names another ABI"
+  [[ $(json "$libs/abi.json" stl) == '"none"' ]] || fail "$abi abi.json's stl is not \"none\""
+  api=$(json "$libs/abi.json" api) ndk=$(json "$libs/abi.json" ndk)
+  [[ $api =~ ^[0-9]+$ ]] && ((api <= min_sdk)) ||
+    fail "$abi abi.json's api $api is not a number at most the minimum SDK $min_sdk"
+  [[ $ndk =~ ^[0-9]+$ ]] || fail "$abi abi.json's ndk $ndk is not a major version"
+  # The same bytes as jni/ (so also its SONAME): the app's build merges
+  # identical copies and refuses differing ones.
+  cmp -s "$libs/libime_graphics.so" "$dir/jni/$abi/libime_graphics.so" ||
+    fail "$abi Prefab library differs from jni/$abi/libime_graphics.so"
+done
+
 build_id() { readelf -nW "$1" | sed -n 's/.*Build ID: //p'; }
 if [[ $symbols ]]; then
   mkdir "$dir/symbols" && (cd "$dir/symbols" && jar --extract --file "$symbols") || exit 1
@@ -69,10 +122,17 @@ for lib in "$dir"/jni/*/libime_graphics.so; do
   readelf -SW "$full" | grep -q ' \.debug_info ' || fail "$abi symbols have no debug info"
   [[ $(build_id "$lib") == "$(build_id "$full")" ]] ||
     fail "$abi library and its symbols differ in build id"
+  # A symbolised crash names the source as it is in the checkout, whichever
+  # directory the build ran in.
+  address=$(readelf -sW "$full" | awk '$8 == "Java_com_zarnu_util_ImeGraphics_glSetNight" { print $2; exit }')
+  named=$("$IME_LLVM/llvm-symbolizer" --obj="$full" "0x$address" | sed -n '2s/:[0-9:]*$//p')
+  relative=$(sed -e 's|/\./|/|g' -e 's|^\(\./\)*||' <<<"$named")
+  [[ $relative == jni/* && -f $root/$relative ]] ||
+    fail "$abi symbols name the source $named, not its path in the checkout"
 done
 
 if ((failures)); then
   echo "$aar: $failures problem(s)"
   exit 1
 fi
-echo "$aar: entries, manifest, class, rules and the four libraries as required${symbols:+, symbols matching}"
+echo "$aar: entries, zips, manifest, class, rules, the four libraries and the Prefab package as required${symbols:+, symbols matching}"

@@ -1,17 +1,18 @@
 #!/bin/bash
 # Writes a Maven repository holding one release of the library as
-# com.zarnu:ime-graphics:VERSION: the archive, its POM and its sources jar,
-# the artifact's maven-metadata.xml, and an .md5, .sha1, .sha256 and .sha512
-# beside each file. lastUpdated is SOURCE_DATE_EPOCH, so that the repository
+# com.zarnu:ime-graphics:VERSION: the archive, its POM, its sources and
+# Javadoc jars, the artifact's maven-metadata.xml, and an .md5, .sha1,
+# .sha256 and .sha512 beside each file. lastUpdated is SOURCE_DATE_EPOCH, so that the repository
 # is as reproducible as the archive.
-# Usage: SOURCE_DATE_EPOCH=... maven-repo.sh REPO VERSION AAR SOURCES_JAR
+# Usage: SOURCE_DATE_EPOCH=... maven-repo.sh REPO VERSION AAR SOURCES_JAR JAVADOC_JAR
 set -euo pipefail
-repo=$1 version=$2 aar=$3 sources=$4
+repo=$1 version=$2 aar=$3 sources=$4 javadoc=$5
 artifact=$repo/com/zarnu/ime-graphics
 dir=$artifact/$version
 rm -rf "$repo" && mkdir -p "$dir"
 cp "$aar" "$dir/ime-graphics-$version.aar"
 cp "$sources" "$dir/ime-graphics-$version-sources.jar"
+cp "$javadoc" "$dir/ime-graphics-$version-javadoc.jar"
 cat >"$dir/ime-graphics-$version.pom" <<POM
 <?xml version="1.0" encoding="UTF-8"?>
 <project xmlns="http://maven.apache.org/POM/4.0.0"
