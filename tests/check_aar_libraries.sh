@@ -4,6 +4,10 @@
 # from the archive and loaded with dlopen by the harness of tests/shipped/,
 # built for its ABI with Debian's toolchain. x86_64 runs natively, the others
 # under qemu-user, and both x86 ABIs again on the oldest CPU their ABI allows.
+# Then, for each ABI, builds an app's native library against the archive's
+# Prefab package as an app's build does (tests/consumer/), which must link
+# with every name defined, need libime_graphics.so, and refuse a version 2.0,
+# and runs the tests again with the four C++ routines called through it.
 # Usage: check_aar_libraries.sh AAR
 set -euo pipefail
 (($# == 1)) || { echo "usage: $0 AAR" >&2; exit 2; }
@@ -13,6 +17,7 @@ root=$(dirname "$here")
 libs=$(mktemp -d)
 trap 'rm -rf "$libs"' EXIT
 (cd "$libs" && jar --extract --file "$aar")
+min_sdk=$(sed -n 's/.*android:minSdkVersion="\([0-9]*\)".*/\1/p' "$libs/AndroidManifest.xml")
 
 # Builds the harness for an ABI into build/aar-tests-ABI, unoptimised: its
 # runs take a second, its compilation most of the time.
@@ -25,14 +30,44 @@ build() {
 }
 
 failures=0
-# Runs an ABI's harness on its library, under the emulator given if any.
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Builds the app's library for an ABI into build/aar-app-ABI, from a CMake
+# package generated out of the archive's prefab/ folder.
+build_app() {
+  local abi=$1 out=$root/build/aar-app-$1
+  rm -rf "$out"
+  "$here/consumer/prefab_cmake.py" "$libs/prefab" "$abi" "$min_sdk" "$out/prefab"
+  local configure=(cmake -S "$here/consumer" -B "$out/build" -G Ninja
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/android-clang.cmake" -DANDROID_ABI="$abi"
+    -DANDROID_PLATFORM="$min_sdk" -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_FIND_ROOT_PATH="$out/prefab")
+  if ! { "${configure[@]}" && cmake --build "$out/build"; } >"$out/build.log" 2>&1; then
+    cat "$out/build.log"
+    fail "the $abi app does not build against the Prefab package"
+    return
+  fi
+  readelf -dW "$out/build/libapp.so" | grep -q 'NEEDED.*\[libime_graphics\.so\]' ||
+    fail "the $abi app does not need libime_graphics.so"
+  if "${configure[@]}" -DIME_GRAPHICS_WANTED=2.0 >/dev/null 2>&1; then
+    fail "the $abi Prefab package claims to be version 2.0"
+  fi
+}
+
+# Runs an ABI's harness on its library in jni/, under the emulator given if
+# any; with "app" first, on the Prefab copy, through the app's library.
 run() {
-  local abi=$1
+  local abi=$1 what="its library" tested=("$libs/jni/$1/libime_graphics.so")
   shift
-  echo "--- $abi${*:+ under $*}"
-  "$@" "$root/build/aar-tests-$abi/shipped_entry_points" \
-    "$libs/jni/$abi/libime_graphics.so" --gtest_brief=1 ||
-    failures=$((failures + 1))
+  if [[ ${1:-} == app ]]; then
+    what="the app's library"
+    tested=("$libs/prefab/modules/ime_graphics/libs/android.$abi/libime_graphics.so"
+      "$root/build/aar-app-$abi/build/libapp.so")
+    shift
+  fi
+  echo "--- $abi, $what${*:+, under $*}"
+  "$@" "$root/build/aar-tests-$abi/shipped_entry_points" "${tested[@]}" \
+    --gtest_brief=1 || fail "the $abi run on $what failed"
 }
 
 toolchain=$root/cmake
@@ -43,11 +78,16 @@ build x86 -DCMAKE_TOOLCHAIN_FILE="$toolchain/i686-linux-gnu.cmake" \
   -DCMAKE_EXE_LINKER_FLAGS=
 build arm64-v8a -DCMAKE_TOOLCHAIN_FILE="$toolchain/aarch64-linux-gnu.cmake"
 build armeabi-v7a -DCMAKE_TOOLCHAIN_FILE="$toolchain/arm-linux-gnueabi.cmake"
+for abi in x86_64 x86 arm64-v8a armeabi-v7a; do build_app "$abi"; done
 
 run x86_64
+run x86_64 app
 run x86_64 qemu-x86_64 -cpu Nehalem  # SSE4.2 and POPCNT
 run x86 qemu-i386 -L /usr/i686-linux-gnu
+run x86 app qemu-i386 -L /usr/i686-linux-gnu
 run x86 qemu-i386 -L /usr/i686-linux-gnu -cpu core2duo  # SSSE3
 run arm64-v8a qemu-aarch64 -L /usr/aarch64-linux-gnu
+run arm64-v8a app qemu-aarch64 -L /usr/aarch64-linux-gnu
 run armeabi-v7a qemu-arm -L /usr/arm-linux-gnueabi
-((failures == 0)) || { echo "FAIL: $failures runs failed"; exit 1; }
+run armeabi-v7a app qemu-arm -L /usr/arm-linux-gnueabi
+((failures == 0)) || { echo "FAIL: $failures checks failed"; exit 1; }
