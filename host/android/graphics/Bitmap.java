@@ -2,6 +2,7 @@ package android.graphics;
 
 import android.os.Build;
 import java.nio.ByteBuffer;
+import java.util.concurrent.atomic.AtomicInteger;
 
 /**
  * Host stand-in for the platform's Bitmap: the part of its API the library's callers, tests and
@@ -13,7 +14,8 @@ import java.nio.ByteBuffer;
  * cannot be locked, except on API 23-25, where the device aborts the process and the stand-in
  * throws an Error instead; {@link Config#HARDWARE} exists from API 26; unlocking the pixels
  * changes the generation id of every bitmap before API 30, and of mutable ones only from API 30.
- * An immutable bitmap's pixels lock like any other.
+ * An immutable bitmap's pixels lock like any other. Generation ids come from one counter for the
+ * whole process, as Skia's do (src/core/SkPixelRef.cpp, next_gen_id), so no two bitmaps share one.
  */
 public final class Bitmap {
     /** Pixel configurations, with the native format each one reports. */
@@ -53,10 +55,13 @@ public final class Bitmap {
     int mUnmatchedUnlocks;
     int mGetInfoResult;
     int mLockResult;
-    int mGenerationId;
     final boolean mHardware;
     boolean mPremultiplied = true;
     boolean mHasAlpha;
+
+    private static final AtomicInteger GENERATION_IDS = new AtomicInteger();
+
+    private int mGenerationId = GENERATION_IDS.incrementAndGet();
 
     private final Config mConfig;
     private boolean mMutable = true;
@@ -198,7 +203,15 @@ public final class Bitmap {
             throw new IllegalStateException("setPixel() on an immutable bitmap");
         }
         writePixel(x, y, color);
-        mGenerationId++;
+        notifyPixelsChanged();
+    }
+
+    /**
+     * Gives the bitmap a new generation id, from which the renderer knows to upload its pixels
+     * again; the host libjnigraphics.so calls it by this name.
+     */
+    void notifyPixelsChanged() {
+        mGenerationId = GENERATION_IDS.incrementAndGet();
     }
 
     /**
