@@ -108,7 +108,9 @@ public final class Bitmap {
         if (config == Config.HARDWARE) {
             throw new IllegalArgumentException("can't create a mutable bitmap with Config.HARDWARE");
         }
-        return new Bitmap(width, height, config, width * config.bytesPerPixel, 0);
+        // Made as ARGB_8888 since Android 4.4 (libs/hwui/jni/Bitmap.cpp, Bitmap_creator).
+        Config made = config == Config.ARGB_4444 ? Config.ARGB_8888 : config;
+        return new Bitmap(width, height, made, width * made.bytesPerPixel, 0);
     }
 
     public int getWidth() {
@@ -200,9 +202,23 @@ public final class Bitmap {
         return copy;
     }
 
-    /** An immutable copy of {@code source}, as BitmapFactory and Resources hand out. */
+    /**
+     * As graphics/java/android/graphics/Bitmap.java's createBitmap(source, 0, 0, width, height, null,
+     * false): an immutable source itself, shared; a mutable one drawn into a new mutable bitmap of
+     * its config (ARGB_8888 for any but RGB_565, ALPHA_8 and RGBA_F16) through a Canvas, which
+     * refuses an unpremultiplied ARGB_8888 bitmap with alpha (BaseCanvas.java, throwIfCannotDraw).
+     */
     public static Bitmap createBitmap(Bitmap source) {
-        return source.copy(source.getConfig(), false);
+        if (!source.isMutable()) {
+            return source;
+        }
+        Config config = source.getConfig();
+        if (config == Config.ARGB_8888 && source.hasAlpha() && !source.isPremultiplied()) {
+            throw new RuntimeException("Canvas: trying to use a non-premultiplied bitmap " + source);
+        }
+        boolean kept = config == Config.RGB_565 || config == Config.ALPHA_8 || config == Config.RGBA_F16;
+        // Drawn over transparent pixels, source-over, each stored value lands as the copy stores it.
+        return source.copy(kept ? config : Config.ARGB_8888, true);
     }
 
     /**

@@ -2,6 +2,7 @@ package com.zarnu.util;
 
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
@@ -142,9 +143,14 @@ class ImeGraphicsBitmapTest {
                 case OPAQUE:
                     bitmap.setHasAlpha(false);
                     return bitmap;
-                case IMMUTABLE:
+                case IMMUTABLE: {
+                    // An immutable copy, as BitmapFactory hands out: createBitmap would give this
+                    // mutable bitmap a mutable copy, and refuses to draw an unpremultiplied one.
                     bitmap.setPremultiplied(false);
-                    return Bitmap.createBitmap(bitmap);
+                    Bitmap immutable = bitmap.copy(Bitmap.Config.ARGB_8888, false);
+                    assertFalse(immutable.isMutable());
+                    return immutable;
+                }
                 default:
                     return bitmap;
             }
