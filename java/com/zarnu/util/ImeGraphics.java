@@ -24,15 +24,34 @@ public final class ImeGraphics {
         }
     }
 
-    /** Whether the native library was loaded; without it every other method throws. */
+    /**
+     * Returns whether the native library was loaded.
+     *
+     * @return true if it was; false if it was not, and every native method throws {@link
+     *     UnsatisfiedLinkError}
+     */
     public static boolean isAvailable() {
         return AVAILABLE;
     }
 
-    /** Returns the night colour of an ARGB colour; a colour with alpha 0 comes back unchanged. */
+    /**
+     * Returns the night colour of an ARGB colour.
+     *
+     * @param color an ARGB colour
+     * @return the colour with each channel mapped to night and its alpha kept, or {@code color}
+     *     itself if its alpha is 0
+     * @throws UnsatisfiedLinkError if the library is not loaded
+     */
     public static native int glSetNightColor(int color);
 
-    /** Returns the day colour of an ARGB colour; a colour with alpha 0 comes back unchanged. */
+    /**
+     * Returns the day colour of an ARGB colour.
+     *
+     * @param color an ARGB colour
+     * @return the colour with each channel mapped to day and its alpha kept, or {@code color}
+     *     itself if its alpha is 0
+     * @throws UnsatisfiedLinkError if the library is not loaded
+     */
     public static native int glSetDayColor(int color);
 
     /**
@@ -44,15 +63,28 @@ public final class ImeGraphics {
      * one (as {@code BitmapFactory} decodes by default) is converted, but a view may go on drawing
      * the pixels it uploaded before. Convert a mutable copy, {@code copy(Bitmap.Config.ARGB_8888,
      * true)}, or decode with {@code inMutable = true}.
+     *
+     * @param bitmap the bitmap to convert; null is ignored
+     * @throws UnsatisfiedLinkError if the library is not loaded
      */
     public static native void glSetNight(Bitmap bitmap);
 
-    /** As {@link #glSetNight}, to day colours. */
+    /**
+     * As {@link #glSetNight}, to day colours.
+     *
+     * @param bitmap the bitmap to convert; null is ignored
+     * @throws UnsatisfiedLinkError if the library is not loaded
+     */
     public static native void glSetToDayMode(Bitmap bitmap);
 
     /**
      * Writes {@code (srcColors[i] & 0xFF000000) | rgb} into {@code dstColors[i]} for every index
      * both arrays have; {@code srcColors} is never modified.
+     *
+     * @param srcColors the colours whose alpha bytes are kept; if null, nothing is written
+     * @param dstColors the array written; if null, nothing is written
+     * @param rgb the colour ORed in, its alpha byte included
+     * @throws UnsatisfiedLinkError if the library is not loaded
      */
     public static native void glChangeColor(int[] srcColors, int[] dstColors, int rgb);
 }
