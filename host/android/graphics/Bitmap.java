@@ -67,6 +67,9 @@ public final class Bitmap {
     int mUnmatchedUnlocks;
     int mGetInfoResult;
     int mLockResult;
+    // Steered by BitmapTestHooks: a copy() that fails, copies that cannot be locked.
+    boolean mCopyFails;
+    int mCopiesLockResult;
     final boolean mHardware;
     boolean mPremultiplied = true;
     boolean mHasAlpha;
@@ -74,6 +77,7 @@ public final class Bitmap {
     private static final AtomicInteger GENERATION_IDS = new AtomicInteger();
 
     private int mGenerationId = GENERATION_IDS.incrementAndGet();
+    final int mFirstGenerationId = mGenerationId;
 
     private final Config mConfig;
     private boolean mMutable = true;
@@ -189,7 +193,11 @@ public final class Bitmap {
         if (config == Config.HARDWARE && isMutable) {
             throw new IllegalArgumentException("Hardware bitmaps are always immutable");
         }
+        if (mCopyFails) {
+            return null;
+        }
         Bitmap copy = new Bitmap(mWidth, mHeight, config, mWidth * config.bytesPerPixel, 0);
+        copy.mLockResult = mCopiesLockResult;
         copy.mPremultiplied = mPremultiplied;
         copy.mHasAlpha = mHasAlpha && config != Config.RGB_565;
         copy.mDensity = mDensity;
