@@ -46,7 +46,7 @@ public final class Bitmap {
         }
     }
 
-    /** DisplayMetrics.DENSITY_DEFAULT, what a screen of 160 dpi reports as its density. */
+    /** A new bitmap's density, DisplayMetrics.DENSITY_DEVICE: here a 160 dpi screen's. */
     static final int DEFAULT_DENSITY = 160;
 
     /** Bytes around the pixels that nothing may write; see {@link BitmapTestHooks}. */
@@ -67,9 +67,6 @@ public final class Bitmap {
     int mUnmatchedUnlocks;
     int mGetInfoResult;
     int mLockResult;
-    // Steered by BitmapTestHooks: a copy() that fails, copies that cannot be locked.
-    boolean mCopyFails;
-    int mCopiesLockResult;
     final boolean mHardware;
     boolean mPremultiplied = true;
     boolean mHasAlpha;
@@ -77,7 +74,12 @@ public final class Bitmap {
     private static final AtomicInteger GENERATION_IDS = new AtomicInteger();
 
     private int mGenerationId = GENERATION_IDS.incrementAndGet();
+
+    // Seen and steered by BitmapTestHooks: the first generation id, a copy() that fails, copies
+    // that cannot be locked.
     final int mFirstGenerationId = mGenerationId;
+    boolean mCopyFails;
+    int mCopiesLockResult;
 
     private final Config mConfig;
     private boolean mMutable = true;
