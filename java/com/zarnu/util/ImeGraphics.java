@@ -8,7 +8,8 @@ import android.os.Build;
  *
  * <p>Loading the library never fails the class: where it is missing (an ABI the app filtered out,
  * a split not installed, a damaged install) {@link #isAvailable()} is false and every native
- * method throws {@link UnsatisfiedLinkError}, so check it once and keep day colours without it.
+ * method and copy throws {@link UnsatisfiedLinkError}, so check it once and keep day colours
+ * without it.
  * The package, class and method names are fixed: the library's symbols are made from them.
  *
  * <p>A bitmap from {@code Resources}, {@code BitmapFactory} or {@code ImageDecoder} is converted
@@ -99,12 +100,12 @@ public final class ImeGraphics {
      * converted by {@link #glSetNight}.
      *
      * <p>Every bitmap the platform copies to {@link Bitmap.Config#ARGB_8888} is accepted, mutable
-     * or not: {@link Bitmap.Config#HARDWARE} from API 26, read back from graphics memory; {@code
-     * RGB_565}, {@code ARGB_4444}, {@code ALPHA_8}, {@code RGBA_F16} from API 26, {@code
-     * RGBA_1010102} from API 33, and {@code ARGB_8888}. The copy's density, alpha and
-     * premultiplied state are what {@link Bitmap#copy(Bitmap.Config, boolean)} gives it, and its
-     * stored values are mapped in the colour space they are in, as {@link #glSetNight} maps them.
-     * Neither the pixels of {@code source} nor its generation id ever change.
+     * or not: {@code ARGB_8888}, {@code RGB_565}, {@code ARGB_4444} and {@code ALPHA_8}; from API
+     * 26 {@code RGBA_F16} and {@link Bitmap.Config#HARDWARE}, read back from graphics memory; from
+     * API 33 {@code RGBA_1010102}. The copy's density, alpha and premultiplied state are what
+     * {@link Bitmap#copy(Bitmap.Config, boolean)} gives it, and its stored values are mapped in the
+     * colour space they are in, as {@link #glSetNight} maps them. Neither the pixels of {@code
+     * source} nor its generation id ever change.
      *
      * <p>It costs one copy and one pass, and reading a hardware bitmap back is slow: make copies
      * off the UI thread and hand them over to it.
