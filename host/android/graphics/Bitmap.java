@@ -346,7 +346,11 @@ public final class Bitmap {
                 break;
             }
             case RGBA_F16:
-                throw new UnsupportedOperationException("the host stand-in does not write RGBA_F16 pixels");
+                putShort(at, half(r));
+                putShort(at + 2, half(g));
+                putShort(at + 4, half(b));
+                putShort(at + 6, half(a));
+                break;
             default:
                 mBuffer.put(at, (byte) a);
         }
@@ -369,6 +373,19 @@ public final class Bitmap {
                 : Math.scalb((float) (1024 + mantissa), exponent - 25);
         float value = half < 0 ? -magnitude : magnitude;
         return Math.round(Math.min(1f, Math.max(0f, value)) * 255);
+    }
+
+    /** An 8-bit channel as a half float, v / 255 rounded to the nearest, ties to even. */
+    private static int half(int v) {
+        if (v == 0) {
+            return 0;
+        }
+        // From 1 / 255 on, the half is a normal number: 15 is the half's exponent bias, 127 the
+        // float's.
+        int bits = Float.floatToIntBits(v / 255f);
+        int half = ((bits >> 23) - 127 + 15) << 10 | (bits & 0x7FFFFF) >> 13;
+        int rest = bits & 0x1FFF;
+        return rest > 0x1000 || (rest == 0x1000 && (half & 1) != 0) ? half + 1 : half;
     }
 
     private static int tenTo8(int bits) {
