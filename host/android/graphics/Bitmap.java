@@ -213,10 +213,11 @@ public final class Bitmap {
     }
 
     /**
-     * As graphics/java/android/graphics/Bitmap.java's createBitmap(source, 0, 0, width, height, null,
-     * false): an immutable source itself, shared; a mutable one drawn into a new mutable bitmap of
-     * its config (ARGB_8888 for any but RGB_565, ALPHA_8 and RGBA_F16) through a Canvas, which
-     * refuses an unpremultiplied ARGB_8888 bitmap with alpha (BaseCanvas.java, throwIfCannotDraw).
+     * As graphics/java/android/graphics/Bitmap.java's createBitmap(source, 0, 0, width, height,
+     * null, false): an immutable source itself, shared; a mutable one drawn into a new mutable
+     * bitmap of its config (ARGB_8888 for any but RGB_565, ALPHA_8 and RGBA_F16) through a Canvas,
+     * which refuses an unpremultiplied ARGB_8888 bitmap with alpha (BaseCanvas.java,
+     * throwIfCannotDraw).
      */
     public static Bitmap createBitmap(Bitmap source) {
         if (!source.isMutable()) {
@@ -224,10 +225,12 @@ public final class Bitmap {
         }
         Config config = source.getConfig();
         if (config == Config.ARGB_8888 && source.hasAlpha() && !source.isPremultiplied()) {
-            throw new RuntimeException("Canvas: trying to use a non-premultiplied bitmap " + source);
+            throw new RuntimeException(
+                    "Canvas: trying to use a non-premultiplied bitmap " + source);
         }
-        boolean kept = config == Config.RGB_565 || config == Config.ALPHA_8 || config == Config.RGBA_F16;
-        // Drawn over transparent pixels, source-over, each stored value lands as the copy stores it.
+        boolean kept = config == Config.RGB_565 || config == Config.ALPHA_8
+                || config == Config.RGBA_F16;
+        // Drawn source-over onto transparent pixels, each stored value lands as a copy stores it.
         return source.copy(kept ? config : Config.ARGB_8888, true);
     }
 
