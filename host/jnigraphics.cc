@@ -37,6 +37,12 @@ struct BitmapFields {
   bool getBoolean(const char* name) const {
     return env->GetBooleanField(bitmap, id(name, "Z")) == JNI_TRUE;
   }
+  void call(const char* name) const {
+    jclass cls = env->GetObjectClass(bitmap);
+    jmethodID method = env->GetMethodID(cls, name, "()V");
+    env->DeleteLocalRef(cls);
+    env->CallVoidMethod(bitmap, method);
+  }
   void* pixels() const {
     jobject buffer =
         env->GetObjectField(bitmap, id("mBuffer", "Ljava/nio/ByteBuffer;"));
@@ -134,8 +140,12 @@ int AndroidBitmap_unlockPixels(JNIEnv* env, jobject jbitmap) {
     return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   }
   bitmap.setInt("mLockCount", locks - 1);
+  // Before API 30 the unlock tells every bitmap's pixel ref that its pixels
+  // changed (core/jni/android/graphics/Bitmap.cpp, bitmap::unlockPixels); from
+  // API 30 only a mutable one's (libs/hwui/apex/android_bitmap.cpp,
+  // ABitmap_notifyPixelsChanged).
   if (apiLevel(env) < 30 || bitmap.getBoolean("mMutable")) {
-    bitmap.setInt("mGenerationId", bitmap.getInt("mGenerationId") + 1);
+    bitmap.call("notifyPixelsChanged");
   }
   return ANDROID_BITMAP_RESULT_SUCCESS;
 }

@@ -2,6 +2,7 @@ package android.graphics;
 
 import android.os.Build;
 import java.nio.ByteBuffer;
+import java.util.concurrent.atomic.AtomicInteger;
 
 /**
  * Host stand-in for the platform's Bitmap: the part of its API the library's callers, tests and
@@ -11,29 +12,42 @@ import java.nio.ByteBuffer;
  * libjnigraphics.so behave as the release {@link Build.VERSION#SDK_INT} names: the flags give the
  * alpha mode and the hardware bit from API 30 (0 before); a recycled bitmap is still described and
  * cannot be locked, except on API 23-25, where the device aborts the process and the stand-in
- * throws an Error instead; {@link Config#HARDWARE} exists from API 26; unlocking the pixels
- * changes the generation id of every bitmap before API 30, and of mutable ones only from API 30.
- * An immutable bitmap's pixels lock like any other.
+ * throws an Error instead; each {@link Config} exists from the API level its constant came in;
+ * unlocking the pixels changes the generation id of every bitmap before API 30, and of mutable ones
+ * only from API 30. An immutable bitmap's pixels lock like any other. Generation ids come from one
+ * counter for the whole process, as Skia's do (src/core/SkPixelRef.cpp, next_gen_id), so no two
+ * bitmaps share one. Colour spaces are not modelled: stored values are carried over as they stand.
  */
 public final class Bitmap {
-    /** Pixel configurations, with the native format each one reports. */
+    /**
+     * Pixel configurations, in the platform's order, with the native format each one reports and
+     * the API level that brought it; the layouts are those Bitmap.java gives for the buffer copies.
+     */
     public enum Config {
-        ALPHA_8(8, 1),
-        RGB_565(4, 2),
-        ARGB_4444(7, 2),
-        ARGB_8888(1, 4),
-        RGBA_F16(9, 8),
-        /** Pixels in graphics memory only (from API 26): described as RGBA_8888, never locked. */
-        HARDWARE(1, 4);
+        ALPHA_8(8, 1, 1),
+        RGB_565(4, 2, 1),
+        ARGB_4444(7, 2, 1),
+        ARGB_8888(1, 4, 1),
+        /** Half floats R, G, B, A. */
+        RGBA_F16(9, 8, 26),
+        /** Pixels in graphics memory only: described as RGBA_8888, never locked. */
+        HARDWARE(1, 4, 26),
+        /** A little-endian word, alpha in its top 2 bits, then 10 each of blue, green and red. */
+        RGBA_1010102(10, 4, 33);
 
         final int nativeFormat;
         final int bytesPerPixel;
+        final int firstApi;
 
-        Config(int nativeFormat, int bytesPerPixel) {
+        Config(int nativeFormat, int bytesPerPixel, int firstApi) {
             this.nativeFormat = nativeFormat;
             this.bytesPerPixel = bytesPerPixel;
+            this.firstApi = firstApi;
         }
     }
+
+    /** A new bitmap's density, DisplayMetrics.DENSITY_DEVICE: here a 160 dpi screen's. */
+    static final int DEFAULT_DENSITY = 160;
 
     /** Bytes around the pixels that nothing may write; see {@link BitmapTestHooks}. */
     static final int GUARD_BYTES = 64;
@@ -53,17 +67,27 @@ public final class Bitmap {
     int mUnmatchedUnlocks;
     int mGetInfoResult;
     int mLockResult;
-    int mGenerationId;
     final boolean mHardware;
     boolean mPremultiplied = true;
     boolean mHasAlpha;
 
+    private static final AtomicInteger GENERATION_IDS = new AtomicInteger();
+
+    private int mGenerationId = GENERATION_IDS.incrementAndGet();
+
+    // Seen and steered by BitmapTestHooks: the first generation id, a copy() that fails, copies
+    // that cannot be locked.
+    final int mFirstGenerationId = mGenerationId;
+    boolean mCopyFails;
+    int mCopiesLockResult;
+
     private final Config mConfig;
     private boolean mMutable = true;
+    private int mDensity = DEFAULT_DENSITY;
 
     Bitmap(int width, int height, Config config, int rowBytes, int byteOffset) {
-        if (config == Config.HARDWARE && Build.VERSION.SDK_INT < 26) {
-            throw new NoSuchFieldError("HARDWARE");  // as the class has no such constant
+        if (Build.VERSION.SDK_INT < config.firstApi) {
+            throw new NoSuchFieldError(config.name());  // as the class has no such constant
         }
         mWidth = width;
         mHeight = height;
@@ -90,7 +114,9 @@ public final class Bitmap {
         if (config == Config.HARDWARE) {
             throw new IllegalArgumentException("can't create a mutable bitmap with Config.HARDWARE");
         }
-        return new Bitmap(width, height, config, width * config.bytesPerPixel, 0);
+        // Made as ARGB_8888 since Android 4.4 (libs/hwui/jni/Bitmap.cpp, Bitmap_creator).
+        Config made = config == Config.ARGB_4444 ? Config.ARGB_8888 : config;
+        return new Bitmap(width, height, made, width * made.bytesPerPixel, 0);
     }
 
     public int getWidth() {
@@ -140,12 +166,28 @@ public final class Bitmap {
         return mMutable;
     }
 
+    public int getDensity() {
+        return mDensity;
+    }
+
+    public void setDensity(int density) {
+        mDensity = density;
+    }
+
     /** Changes whenever the pixels are known to have changed, and the renderer uploads them again. */
     public int getGenerationId() {
         return mGenerationId;
     }
 
-    /** A copy in {@code config}, as mutable as asked; hardware copies are immutable. */
+    /**
+     * A copy in {@code config}, as mutable as asked, as libs/hwui/jni/Bitmap.cpp (Bitmap_copy,
+     * bitmapCopyTo) and, before Android 11, core/jni/android/graphics/Bitmap.cpp make it: the
+     * stored values carried over in the source's alpha type, so a premultiplied source gives a
+     * premultiplied copy, with each channel scaled to the copy's bits (an RGBA_F16 one clamped to 0
+     * and 1 first). An RGB_565 copy is opaque; an ALPHA_8 source gives black with its alpha. A
+     * hardware source is read back from graphics memory (libs/hwui/hwui/Bitmap.cpp, getSkBitmap),
+     * and Bitmap.java's copy() gives the copy the source's premultiplied request and density.
+     */
     public Bitmap copy(Config config, boolean isMutable) {
         if (mRecycled) {
             throw new IllegalStateException("Can't copy a recycled bitmap");
@@ -153,21 +195,43 @@ public final class Bitmap {
         if (config == Config.HARDWARE && isMutable) {
             throw new IllegalArgumentException("Hardware bitmaps are always immutable");
         }
+        if (mCopyFails) {
+            return null;
+        }
         Bitmap copy = new Bitmap(mWidth, mHeight, config, mWidth * config.bytesPerPixel, 0);
+        copy.mLockResult = mCopiesLockResult;
         copy.mPremultiplied = mPremultiplied;
         copy.mHasAlpha = mHasAlpha && config != Config.RGB_565;
+        copy.mDensity = mDensity;
         for (int y = 0; y < mHeight; y++) {
             for (int x = 0; x < mWidth; x++) {
-                copy.writePixel(x, y, readPixel(x, y));
+                copy.putStored(x, y, stored(x, y));
             }
         }
         copy.mMutable = isMutable;
         return copy;
     }
 
-    /** An immutable copy of {@code source}, as BitmapFactory and Resources hand out. */
+    /**
+     * As graphics/java/android/graphics/Bitmap.java's createBitmap(source, 0, 0, width, height,
+     * null, false): an immutable source itself, shared; a mutable one drawn into a new mutable
+     * bitmap of its config (ARGB_8888 for any but RGB_565, ALPHA_8 and RGBA_F16) through a Canvas,
+     * which refuses an unpremultiplied ARGB_8888 bitmap with alpha (BaseCanvas.java,
+     * throwIfCannotDraw).
+     */
     public static Bitmap createBitmap(Bitmap source) {
-        return source.copy(source.getConfig(), false);
+        if (!source.isMutable()) {
+            return source;
+        }
+        Config config = source.getConfig();
+        if (config == Config.ARGB_8888 && source.hasAlpha() && !source.isPremultiplied()) {
+            throw new RuntimeException(
+                    "Canvas: trying to use a non-premultiplied bitmap " + source);
+        }
+        boolean kept = config == Config.RGB_565 || config == Config.ALPHA_8
+                || config == Config.RGBA_F16;
+        // Drawn source-over onto transparent pixels, each stored value lands as a copy stores it.
+        return source.copy(kept ? config : Config.ARGB_8888, true);
     }
 
     /**
@@ -198,7 +262,15 @@ public final class Bitmap {
             throw new IllegalStateException("setPixel() on an immutable bitmap");
         }
         writePixel(x, y, color);
-        mGenerationId++;
+        notifyPixelsChanged();
+    }
+
+    /**
+     * Gives the bitmap a new generation id, from which the renderer knows to upload its pixels
+     * again; the host libjnigraphics.so calls it by this name.
+     */
+    void notifyPixelsChanged() {
+        mGenerationId = GENERATION_IDS.incrementAndGet();
     }
 
     /**
@@ -207,70 +279,124 @@ public final class Bitmap {
      * beside it rather than passing for a valid colour.
      */
     private int readPixel(int x, int y) {
+        int color = stored(x, y);
+        if (!isPremultiplied()) {
+            return color;
+        }
+        int a = color >>> 24;
+        return a << 24 | unpremultiply(color >> 16 & 0xFF, a) << 16
+                | unpremultiply(color >> 8 & 0xFF, a) << 8 | unpremultiply(color & 0xFF, a);
+    }
+
+    private void writePixel(int x, int y, int color) {
+        if (isPremultiplied()) {
+            int a = color >>> 24;
+            color = a << 24 | premultiply(color >> 16 & 0xFF, a) << 16
+                    | premultiply(color >> 8 & 0xFF, a) << 8 | premultiply(color & 0xFF, a);
+        }
+        putStored(x, y, color);
+    }
+
+    /** The pixel at (x, y) as stored, premultiplied or not, in 8 bits a channel: 0xAARRGGBB. */
+    private int stored(int x, int y) {
         int at = byteIndex(x, y);
         switch (mConfig) {
             case ARGB_8888:
-            case HARDWARE: {
-                int r = mBuffer.get(at) & 0xFF;
-                int g = mBuffer.get(at + 1) & 0xFF;
-                int b = mBuffer.get(at + 2) & 0xFF;
-                int a = mBuffer.get(at + 3) & 0xFF;
-                if (isPremultiplied()) {
-                    r = unpremultiply(r, a);
-                    g = unpremultiply(g, a);
-                    b = unpremultiply(b, a);
-                }
-                return a << 24 | r << 16 | g << 8 | b;
-            }
+            case HARDWARE:
+                return (mBuffer.get(at + 3) & 0xFF) << 24 | (mBuffer.get(at) & 0xFF) << 16
+                        | (mBuffer.get(at + 1) & 0xFF) << 8 | (mBuffer.get(at + 2) & 0xFF);
             case RGB_565: {
-                int p = (mBuffer.get(at) & 0xFF) | (mBuffer.get(at + 1) & 0xFF) << 8;
+                int p = getShort(at) & 0xFFFF;
                 int r = p >> 11, g = (p >> 5) & 0x3F, b = p & 0x1F;
                 return 0xFF000000 | (r << 3 | r >> 2) << 16 | (g << 2 | g >> 4) << 8 | (b << 3 | b >> 2);
             }
             case ARGB_4444: {
-                int p = (mBuffer.get(at) & 0xFF) | (mBuffer.get(at + 1) & 0xFF) << 8;
-                int a = (p & 0xF) * 17;
-                int r = unpremultiply((p >> 12) * 17, a);
-                int g = unpremultiply(((p >> 8) & 0xF) * 17, a);
-                int b = unpremultiply(((p >> 4) & 0xF) * 17, a);
-                return a << 24 | r << 16 | g << 8 | b;
+                int p = getShort(at) & 0xFFFF;
+                return (p & 0xF) * 17 << 24 | (p >> 12) * 17 << 16 | (p >> 8 & 0xF) * 17 << 8
+                        | (p >> 4 & 0xF) * 17;
             }
             case RGBA_F16:
-                throw new UnsupportedOperationException("the host stand-in does not convert RGBA_F16 pixels");
+                return unorm8(getShort(at + 6)) << 24 | unorm8(getShort(at)) << 16
+                        | unorm8(getShort(at + 2)) << 8 | unorm8(getShort(at + 4));
+            case RGBA_1010102: {
+                int p = Integer.reverseBytes(mBuffer.getInt(at));
+                return (p >>> 30) * 85 << 24 | tenTo8(p) << 16 | tenTo8(p >> 10) << 8
+                        | tenTo8(p >> 20);
+            }
             default:
                 return (mBuffer.get(at) & 0xFF) << 24;
         }
     }
 
-    private void writePixel(int x, int y, int color) {
+    private void putStored(int x, int y, int color) {
         int at = byteIndex(x, y);
         int a = color >>> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
         switch (mConfig) {
             case ARGB_8888:
             case HARDWARE:
-                if (isPremultiplied()) {
-                    r = premultiply(r, a);
-                    g = premultiply(g, a);
-                    b = premultiply(b, a);
-                }
                 mBuffer.put(at, (byte) r).put(at + 1, (byte) g).put(at + 2, (byte) b).put(at + 3, (byte) a);
                 break;
-            case RGB_565: {
-                int p = (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
-                mBuffer.put(at, (byte) p).put(at + 1, (byte) (p >> 8));
+            case RGB_565:
+                putShort(at, (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
                 break;
-            }
-            case ARGB_4444: {
-                int p = (premultiply(r, a) >> 4) << 12 | (premultiply(g, a) >> 4) << 8
-                        | (premultiply(b, a) >> 4) << 4 | a >> 4;
-                mBuffer.put(at, (byte) p).put(at + 1, (byte) (p >> 8));
+            case ARGB_4444:
+                putShort(at, (r >> 4) << 12 | (g >> 4) << 8 | (b >> 4) << 4 | a >> 4);
+                break;
+            case RGBA_1010102: {
+                int word = (a * 3 + 127) / 255 << 30 | eightTo10(b) << 20 | eightTo10(g) << 10
+                        | eightTo10(r);
+                mBuffer.putInt(at, Integer.reverseBytes(word));
                 break;
             }
             case RGBA_F16:
-                throw new UnsupportedOperationException("the host stand-in does not convert RGBA_F16 pixels");
+                putShort(at, half(r));
+                putShort(at + 2, half(g));
+                putShort(at + 4, half(b));
+                putShort(at + 6, half(a));
+                break;
             default:
                 mBuffer.put(at, (byte) a);
         }
+    }
+
+    private void putShort(int at, int bits) {
+        mBuffer.putShort(at, Short.reverseBytes((short) bits));
+    }
+
+    private short getShort(int at) {
+        return Short.reverseBytes(mBuffer.getShort(at));
+    }
+
+    /** A half float as 8 bits: clamped to 0 and 1, then scaled and rounded (NaN gives 0). */
+    private static int unorm8(short half) {
+        int exponent = half >> 10 & 0x1F;
+        int mantissa = half & 0x3FF;
+        float magnitude = exponent == 0 ? Math.scalb((float) mantissa, -24)
+                : exponent == 31 ? (mantissa == 0 ? Float.POSITIVE_INFINITY : Float.NaN)
+                : Math.scalb((float) (1024 + mantissa), exponent - 25);
+        float value = half < 0 ? -magnitude : magnitude;
+        return Math.round(Math.min(1f, Math.max(0f, value)) * 255);
+    }
+
+    /** An 8-bit channel as a half float, v / 255 rounded to the nearest, ties to even. */
+    private static int half(int v) {
+        if (v == 0) {
+            return 0;
+        }
+        // From 1 / 255 on, the half is a normal number: 15 is the half's exponent bias, 127 the
+        // float's.
+        int bits = Float.floatToIntBits(v / 255f);
+        int half = ((bits >> 23) - 127 + 15) << 10 | (bits & 0x7FFFFF) >> 13;
+        int rest = bits & 0x1FFF;
+        return rest > 0x1000 || (rest == 0x1000 && (half & 1) != 0) ? half + 1 : half;
+    }
+
+    private static int tenTo8(int bits) {
+        return ((bits & 0x3FF) * 255 + 511) / 1023;
+    }
+
+    private static int eightTo10(int v) {
+        return (v * 1023 + 127) / 255;
     }
 
     public void eraseColor(int color) {

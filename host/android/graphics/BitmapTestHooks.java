@@ -2,7 +2,8 @@ package android.graphics;
 
 /**
  * What tests see and steer of a stand-in {@link Bitmap} that the platform's Bitmap does not offer:
- * unusual layouts, the raw stored words, the state of its pixel lock, injected failures.
+ * unusual layouts, the raw stored words, the state of its pixel lock, injected failures, the
+ * generation id it was made with.
  */
 public final class BitmapTestHooks {
     private BitmapTestHooks() {}
@@ -70,5 +71,20 @@ public final class BitmapTestHooks {
     /** Makes AndroidBitmap_lockPixels return {@code result} (0 for success again). */
     public static void failLock(Bitmap bitmap, int result) {
         bitmap.mLockResult = result;
+    }
+
+    /** Makes copy() of the bitmap return null, as it does when the allocation fails. */
+    public static void failCopies(Bitmap bitmap) {
+        bitmap.mCopyFails = true;
+    }
+
+    /** Makes AndroidBitmap_lockPixels return {@code result} for every copy made of the bitmap. */
+    public static void failLockOfCopies(Bitmap bitmap, int result) {
+        bitmap.mCopiesLockResult = result;
+    }
+
+    /** The generation id the bitmap was made with. */
+    public static int firstGenerationId(Bitmap bitmap) {
+        return bitmap.mFirstGenerationId;
     }
 }

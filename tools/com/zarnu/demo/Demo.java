@@ -23,6 +23,7 @@ import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
 import java.nio.file.StandardCopyOption;
 import java.util.ArrayList;
+import java.util.Arrays;
 import java.util.Iterator;
 import java.util.List;
 import java.util.Random;
@@ -31,9 +32,10 @@ import javax.imageio.ImageReader;
 import javax.imageio.stream.ImageInputStream;
 
 /**
- * Converts a picture to night and back to day through the real library, as the input method does
- * with its skin bitmaps, and its backdrop colour as it does with its theme colours, and writes
- * night.png, day.png and compare.png.
+ * Makes a night copy of a picture through the real library, as an input method should of its skin
+ * bitmaps, and a day copy of that night copy, and converts the backdrop colour as it does its theme
+ * colours; checks that the picture itself is unchanged, and writes night.png, day.png (the picture
+ * as it was) and compare.png (the picture, the night copy and the round trip).
  *
  * <p>Usage: Demo [picture.png] [output folder, default out]
  */
@@ -72,40 +74,51 @@ public final class Demo {
         int width = original.getWidth();
         int height = original.getHeight();
         int[] argb = original.getRGB(0, 0, width, height, null, 0, width);
-        Bitmap bitmap = Bitmap.createBitmap(width, height, Bitmap.Config.ARGB_8888);
-        bitmap.setPixels(argb, 0, width, 0, 0, width, height);
+        Bitmap picture = Bitmap.createBitmap(width, height, Bitmap.Config.ARGB_8888);
+        picture.setPixels(argb, 0, width, 0, 0, width, height);
+        byte[] pictureBefore = stored(picture);
 
-        BufferedImage drawn = toImage(bitmap, BACKDROP);
+        BufferedImage day = toImage(picture, BACKDROP);
         int nightBackdrop = ImeGraphics.glSetNightColor(0xFF000000 | BACKDROP) & 0xFFFFFF;
         int dayBackdrop = ImeGraphics.glSetDayColor(0xFF000000 | nightBackdrop) & 0xFFFFFF;
 
         // The VM binds a native method on its first call; do that outside the timing.
         Bitmap warmUp = Bitmap.createBitmap(1, 1, Bitmap.Config.ARGB_8888);
-        ImeGraphics.glSetNight(warmUp);
-        ImeGraphics.glSetToDayMode(warmUp);
+        ImeGraphics.dayCopy(ImeGraphics.nightCopy(warmUp));
 
         long start = System.nanoTime();
-        ImeGraphics.glSetNight(bitmap);
+        Bitmap nightCopy = ImeGraphics.nightCopy(picture);
         long nightNanos = System.nanoTime() - start;
-        BufferedImage night = toImage(bitmap, nightBackdrop);
+        if (nightCopy == null) {
+            throw new DemoException("nightCopy could not copy or convert the picture");
+        }
 
         start = System.nanoTime();
-        ImeGraphics.glSetToDayMode(bitmap);
+        Bitmap roundTrip = ImeGraphics.dayCopy(nightCopy);
         long dayNanos = System.nanoTime() - start;
-        BufferedImage day = toImage(bitmap, dayBackdrop);
+        if (roundTrip == null) {
+            throw new DemoException("dayCopy could not copy or convert the night copy");
+        }
+        if (!Arrays.equals(pictureBefore, stored(picture))) {
+            throw new DemoException("the picture changed: nightCopy or dayCopy wrote to it");
+        }
+        BufferedImage night = toImage(nightCopy, nightBackdrop);
+        BufferedImage back = toImage(roundTrip, dayBackdrop);
 
         List<Path> written = writeAll(outDir, List.of(
                 new Output("night.png", night),
                 new Output("day.png", day),
-                new Output("compare.png", compare(drawn, night, day))));
+                new Output("compare.png", compare(day, night, back))));
 
         System.out.printf("%s: %d x %d pixels%n", input == null ? "keyboard picture" : input, width, height);
-        System.out.printf("glSetNight     %8.3f ms%n", nightNanos / 1e6);
-        System.out.printf("glSetToDayMode %8.3f ms%n", dayNanos / 1e6);
+        System.out.printf("nightCopy %8.3f ms (the host stand-in's copy(), in Java, then the pass)"
+                + "%n", nightNanos / 1e6);
+        System.out.printf("dayCopy   %8.3f ms (the same, of the night copy)%n", dayNanos / 1e6);
         System.out.printf("backdrop %06X: glSetNightColor %06X, then glSetDayColor %06X"
                 + " (an app converts its theme colours so)%n", BACKDROP, nightBackdrop, dayBackdrop);
-        System.out.printf("premultiplied pixels with a channel above their alpha after day: %d%n",
-                invalidPremultiplied(bitmap));
+        System.out.printf("premultiplied pixels with a channel above their alpha after the round"
+                + " trip: %d%n", invalidPremultiplied(roundTrip));
+        System.out.println("the picture is unchanged");
         for (Path p : written) {
             System.out.println("wrote " + p);
         }
@@ -171,14 +184,21 @@ public final class Demo {
         return image;
     }
 
-    /** How many stored pixels are not valid premultiplied data: a channel above the alpha. */
-    private static int invalidPremultiplied(Bitmap bitmap) {
+    /** The bitmap's pixels as stored. */
+    private static byte[] stored(Bitmap bitmap) {
         ByteBuffer stored = ByteBuffer.allocate(bitmap.getWidth() * bitmap.getHeight() * 4);
         bitmap.copyPixelsToBuffer(stored);
+        return stored.array();
+    }
+
+    /** How many stored pixels are not valid premultiplied data: a channel above the alpha. */
+    private static int invalidPremultiplied(Bitmap bitmap) {
+        byte[] stored = stored(bitmap);
         int invalid = 0;
-        for (int i = 0; i < stored.capacity(); i += 4) {
-            int a = stored.get(i + 3) & 0xFF;
-            if ((stored.get(i) & 0xFF) > a || (stored.get(i + 1) & 0xFF) > a || (stored.get(i + 2) & 0xFF) > a) {
+        for (int i = 0; i < stored.length; i += 4) {
+            int a = stored[i + 3] & 0xFF;
+            if ((stored[i] & 0xFF) > a || (stored[i + 1] & 0xFF) > a
+                    || (stored[i + 2] & 0xFF) > a) {
                 invalid++;
             }
         }
@@ -236,10 +256,14 @@ public final class Demo {
         return e.getClass().getSimpleName() + ": " + e.getMessage();
     }
 
-    /** Original, night and day side by side, each as drawn over the keyboard's background, labelled. */
-    private static BufferedImage compare(BufferedImage original, BufferedImage night, BufferedImage day) {
-        BufferedImage[] panels = {original, night, day};
-        String[] labels = {"original", "night (glSetNight)", "day (glSetToDayMode after night)"};
+    /**
+     * The picture, its night copy and the round trip side by side, each as drawn over the
+     * keyboard's background, labelled.
+     */
+    private static BufferedImage compare(BufferedImage original, BufferedImage night,
+            BufferedImage back) {
+        BufferedImage[] panels = {original, night, back};
+        String[] labels = {"day (the picture)", "night (nightCopy)", "round trip (dayCopy of it)"};
         double scale = Math.min(1.0, 640.0 / original.getWidth());
         int panelWidth = Math.max(1, (int) Math.round(original.getWidth() * scale));
         int panelHeight = Math.max(1, (int) Math.round(original.getHeight() * scale));

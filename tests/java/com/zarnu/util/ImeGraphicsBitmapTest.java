@@ -2,12 +2,17 @@ package com.zarnu.util;
 
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertNotEquals;
+import static org.junit.jupiter.api.Assertions.assertNull;
+import static org.junit.jupiter.api.Assertions.assertThrows;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
 import android.graphics.Bitmap;
 import android.graphics.BitmapTestHooks;
 import android.os.Build;
+import java.util.Arrays;
 import java.util.SplittableRandom;
 import org.junit.jupiter.api.Test;
 import org.junit.jupiter.params.ParameterizedTest;
@@ -38,6 +43,21 @@ class ImeGraphicsBitmapTest {
         return bitmap;
     }
 
+    /**
+     * A 9x4 bitmap of {@code config} with random stored bytes, in rows padded to 72 bytes; a
+     * hardware one is copied from a random ARGB_8888 bitmap.
+     */
+    private static Bitmap randomBitmap(Bitmap.Config config, long seed) {
+        if (config == Bitmap.Config.HARDWARE) {
+            return randomBitmap(9, 4, 0, 0, seed).copy(config, false);
+        }
+        Bitmap bitmap = BitmapTestHooks.create(9, 4, config, 9 * 8, 0);
+        byte[] bytes = new byte[9 * 8 * 4];
+        new SplittableRandom(seed).nextBytes(bytes);
+        BitmapTestHooks.fill(bitmap, bytes);
+        return bitmap;
+    }
+
     private static int[] words(Bitmap bitmap) {
         int[] words = new int[bitmap.getWidth() * bitmap.getHeight()];
         for (int y = 0; y < bitmap.getHeight(); y++) {
@@ -54,10 +74,12 @@ class ImeGraphicsBitmapTest {
     }
 
     /**
-     * Converts with {@code night} and checks every word, the row padding, the guards, and whether
-     * the renderer was told of the change: for every bitmap before API 30, for mutable ones after.
+     * Converts with {@code night} and checks every word, the row padding, the guards, whether the
+     * renderer was told of the change (for every bitmap before API 30, for mutable ones after), and
+     * that canConvertInPlace, asked first, said whether the change would both happen and be told.
      */
     private static void assertConverts(Bitmap bitmap, boolean night) {
+        boolean predicted = ImeGraphics.canConvertInPlace(bitmap);
         int[] before = words(bitmap);
         // Flags are 0 before API 30, which says premultiplied.
         boolean premultiplied = bitmap.isPremultiplied() || Build.VERSION.SDK_INT < 30;
@@ -87,8 +109,39 @@ class ImeGraphicsBitmapTest {
         assertTrue(BitmapTestHooks.guardsIntact(bitmap));
         assertLocksPaired(bitmap);
         assertEquals(locksBefore + 1, BitmapTestHooks.locksTaken(bitmap));
-        assertEquals(Build.VERSION.SDK_INT < 30 || bitmap.isMutable(),
-                bitmap.getGenerationId() != generation, "change reported to the renderer");
+        boolean reported = bitmap.getGenerationId() != generation;
+        assertEquals(Build.VERSION.SDK_INT < 30 || bitmap.isMutable(), reported,
+                "change reported to the renderer");
+        assertEquals(!Arrays.equals(before, after) && reported, predicted, "canConvertInPlace");
+    }
+
+    /**
+     * Makes a night or a day copy of {@code source} and checks that the source keeps its bytes and
+     * generation id, and that the copy is a mutable ARGB_8888 bitmap with the alpha, premultiplied
+     * state and density copy() gives, each word the mapping of the word copy() gives, the change
+     * told to the renderer.
+     */
+    private static void assertCopies(Bitmap source, boolean night) {
+        byte[] memory = BitmapTestHooks.memory(source);
+        int generation = source.getGenerationId();
+        Bitmap plain = source.copy(Bitmap.Config.ARGB_8888, true);
+        Bitmap copy = night ? ImeGraphics.nightCopy(source) : ImeGraphics.dayCopy(source);
+        assertArrayEquals(memory, BitmapTestHooks.memory(source), "source written");
+        assertEquals(generation, source.getGenerationId(), "source reported changed");
+        assertEquals(Bitmap.Config.ARGB_8888, copy.getConfig());
+        assertTrue(copy.isMutable());
+        assertEquals(plain.hasAlpha(), copy.hasAlpha());
+        assertEquals(plain.isPremultiplied(), copy.isPremultiplied());
+        assertEquals(plain.getDensity(), copy.getDensity());
+        // Flags are 0 before API 30, which says premultiplied.
+        boolean premultiplied = plain.isPremultiplied() || Build.VERSION.SDK_INT < 30;
+        int[] want = words(plain);
+        for (int i = 0; i < want.length; i++) {
+            want[i] = Reference.convert(want[i], night, premultiplied);
+        }
+        assertArrayEquals(want, words(copy));
+        assertNotEquals(BitmapTestHooks.firstGenerationId(copy), copy.getGenerationId(),
+                "change reported to the renderer");
     }
 
     @Test
@@ -142,9 +195,14 @@ class ImeGraphicsBitmapTest {
                 case OPAQUE:
                     bitmap.setHasAlpha(false);
                     return bitmap;
-                case IMMUTABLE:
+                case IMMUTABLE: {
+                    // An immutable copy, as BitmapFactory hands out: createBitmap would give this
+                    // mutable bitmap a mutable copy, and refuses to draw an unpremultiplied one.
                     bitmap.setPremultiplied(false);
-                    return Bitmap.createBitmap(bitmap);
+                    Bitmap immutable = bitmap.copy(Bitmap.Config.ARGB_8888, false);
+                    assertFalse(immutable.isMutable());
+                    return immutable;
+                }
                 default:
                     return bitmap;
             }
@@ -181,25 +239,57 @@ class ImeGraphicsBitmapTest {
         }
     }
 
-    @ParameterizedTest
-    @EnumSource(value = Bitmap.Config.class, names = {"RGB_565", "ARGB_4444", "ALPHA_8", "RGBA_F16", "HARDWARE"})
-    void otherConfigsAreNeitherLockedNorChanged(Bitmap.Config config) {
-        assumeTrue(config != Bitmap.Config.HARDWARE || Build.VERSION.SDK_INT >= 26);
-        Bitmap bitmap;
-        if (config == Bitmap.Config.HARDWARE) {
-            bitmap = randomBitmap(9, 4, 0, 0, 4).copy(config, false);
-        } else {
-            bitmap = BitmapTestHooks.create(9, 4, config, 9 * 8, 0);
-            byte[] bytes = new byte[9 * 8 * 4];
-            new SplittableRandom(config.ordinal()).nextBytes(bytes);
-            BitmapTestHooks.fill(bitmap, bytes);
+    /** Whether the release the stand-ins are told to be has {@code config}. */
+    private static boolean exists(Bitmap.Config config) {
+        switch (config) {
+            case RGBA_F16:
+            case HARDWARE:
+                return Build.VERSION.SDK_INT >= 26;
+            case RGBA_1010102:
+                return Build.VERSION.SDK_INT >= 33;
+            default:
+                return true;
         }
+    }
+
+    @ParameterizedTest
+    @EnumSource(value = Bitmap.Config.class, names = {"ARGB_8888"}, mode = EnumSource.Mode.EXCLUDE)
+    void otherConfigsAreNeitherLockedNorChanged(Bitmap.Config config) {
+        assumeTrue(exists(config));
+        Bitmap bitmap = randomBitmap(config, config.ordinal());
         byte[] before = BitmapTestHooks.memory(bitmap);
         ImeGraphics.glSetNight(bitmap);
         ImeGraphics.glSetToDayMode(bitmap);
         assertArrayEquals(before, BitmapTestHooks.memory(bitmap));
         assertEquals(0, BitmapTestHooks.locksTaken(bitmap));
         assertLocksPaired(bitmap);
+        assertFalse(ImeGraphics.canConvertInPlace(bitmap));
+    }
+
+    @ParameterizedTest
+    @EnumSource(Bitmap.Config.class)
+    void copiesOfEveryConfigAreConvertedAndTheSourceIsKept(Bitmap.Config config) {
+        assumeTrue(exists(config));
+        Bitmap source = randomBitmap(config, config.ordinal());
+        source.setDensity(480);
+        assertCopies(source, true);
+        assertCopies(source, false);
+    }
+
+    /**
+     * A bitmap held twice, as the drawables of one resource hold one (createBitmap hands an
+     * immutable bitmap back itself): a night copy leaves both holders the day pixels, while
+     * converting in place converts them for both.
+     */
+    @Test
+    void sharedBitmapKeepsItsDayPixelsThroughACopyOnly() {
+        Bitmap first = randomBitmap(16, 4, 0, 0, 11).copy(Bitmap.Config.ARGB_8888, false);
+        Bitmap second = Bitmap.createBitmap(first);
+        int[] day = words(first);
+        Bitmap night = ImeGraphics.nightCopy(second);
+        assertArrayEquals(day, words(first));
+        ImeGraphics.glSetNight(second);
+        assertArrayEquals(words(night), words(first));
     }
 
     @ParameterizedTest
@@ -218,6 +308,19 @@ class ImeGraphicsBitmapTest {
         ImeGraphics.glSetToDayMode(noLock);
         assertArrayEquals(before, BitmapTestHooks.memory(noLock));
         assertLocksPaired(noLock);
+
+        // A copy the pass cannot convert is no night or day copy.
+        Bitmap source = randomBitmap(8, 8, 0, 0, 3);
+        BitmapTestHooks.failLockOfCopies(source, result);
+        before = BitmapTestHooks.memory(source);
+        assertNull(ImeGraphics.nightCopy(source));
+        assertNull(ImeGraphics.dayCopy(source));
+        assertArrayEquals(before, BitmapTestHooks.memory(source));
+
+        Bitmap uncopyable = randomBitmap(8, 8, 0, 0, 4);
+        BitmapTestHooks.failCopies(uncopyable);
+        assertNull(ImeGraphics.nightCopy(uncopyable));
+        assertNull(ImeGraphics.dayCopy(uncopyable));
     }
 
     @Test
@@ -246,5 +349,13 @@ class ImeGraphicsBitmapTest {
         ImeGraphics.glSetNight(null);
         assertArrayEquals(before, BitmapTestHooks.memory(bitmap));
         assertEquals(0, BitmapTestHooks.locksTaken(bitmap));
+        assertFalse(ImeGraphics.canConvertInPlace(bitmap));
+        assertFalse(ImeGraphics.canConvertInPlace(null));
+        assertThrows(IllegalStateException.class, () -> ImeGraphics.nightCopy(bitmap));
+        assertThrows(IllegalStateException.class, () -> ImeGraphics.dayCopy(bitmap));
+        assertEquals("source", assertThrows(NullPointerException.class,
+                () -> ImeGraphics.nightCopy(null)).getMessage());
+        assertEquals("source", assertThrows(NullPointerException.class,
+                () -> ImeGraphics.dayCopy(null)).getMessage());
     }
 }
