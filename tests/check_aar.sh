@@ -65,11 +65,12 @@ tr -s ' \n' ' ' <"$dir/proguard.txt" |
   fail "proguard.txt does not keep the native methods"
 [[ -f $dir/R.txt && ! -s $dir/R.txt ]] || fail "R.txt is not empty"
 
-for abi in arm64-v8a:aarch64 armeabi-v7a:armv7-a x86:i686 x86_64:x86_64; do
-  lib=$dir/jni/${abi%%:*}/libime_graphics.so
+declare -A processor=([arm64-v8a]=aarch64 [armeabi-v7a]=armv7-a [x86]=i686 [x86_64]=x86_64)
+for abi in $abis; do
+  lib=$dir/jni/$abi/libime_graphics.so
   [[ -f $lib ]] || continue
-  report=$("$here/check_elf.sh" "$lib" "${abi#*:}" android "$min_sdk") ||
-    fail "${abi%%:*} library: $report"
+  report=$("$here/check_elf.sh" "$lib" "${processor[$abi]}" android "$min_sdk") ||
+    fail "$abi library: $report"
 done
 
 # Prefab's rules for schema 1, which every Android Gradle plugin from 4.1
@@ -120,6 +121,10 @@ for lib in "$dir"/jni/*/libime_graphics.so; do
   [[ $symbols && -f $dir/symbols/$abi/libime_graphics.so ]] || continue
   full=$dir/symbols/$abi/libime_graphics.so
   readelf -SW "$full" | grep -q ' \.debug_info ' || fail "$abi symbols have no debug info"
+  # Its symbol table names every function, so each one's unwind entry is
+  # checked here, not just the exported ones'.
+  report=$("$here/check_elf.sh" "$full" "${processor[$abi]}" android "$min_sdk") ||
+    fail "$abi symbols: $report"
   [[ $(build_id "$lib") == "$(build_id "$full")" ]] ||
     fail "$abi library and its symbols differ in build id"
   # A symbolised crash names the source as it is in the checkout, whichever
