@@ -29,6 +29,8 @@ IME_LLVM_VERSION=$(sed -n 's/^set(IME_LLVM_VERSION \([0-9]*\))$/\1/p' \
 IME_LLVM=/usr/lib/llvm-$IME_LLVM_VERSION/bin
 IME_ANDROID_PACKAGES=("clang-$IME_LLVM_VERSION" "lld-$IME_LLVM_VERSION"
   "llvm-$IME_LLVM_VERSION")
+# What the demo's pictures need: the font its labels are drawn in.
+IME_DEMO_PACKAGES=(fontconfig fonts-dejavu-core)
 # What ./package needs beyond the build: the zip writer, and Maven to resolve
 # the release from the repository it writes.
 IME_RELEASE_PACKAGES=(python3 maven libmaven-dependency-plugin-java)

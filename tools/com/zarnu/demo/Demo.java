@@ -6,10 +6,14 @@ import java.awt.AlphaComposite;
 import java.awt.BasicStroke;
 import java.awt.Color;
 import java.awt.Font;
+import java.awt.FontFormatException;
 import java.awt.GradientPaint;
 import java.awt.Graphics2D;
 import java.awt.RenderingHints;
+import java.awt.Shape;
+import java.awt.font.FontRenderContext;
 import java.awt.geom.Ellipse2D;
+import java.awt.geom.Rectangle2D;
 import java.awt.geom.RoundRectangle2D;
 import java.awt.image.BufferedImage;
 import java.io.File;
@@ -57,7 +61,7 @@ public final class Demo {
         }
     }
 
-    private static final class DemoException extends Exception {
+    static final class DemoException extends Exception {
         DemoException(String message) {
             super(message);
         }
@@ -70,7 +74,38 @@ public final class Demo {
         String input = args.length > 0 && !args[0].isEmpty() ? args[0] : null;
         Path outDir = Path.of(args.length > 1 ? args[1] : "out");
         BufferedImage original = input == null ? KeyboardPicture.draw() : read(new File(input));
+        Conversion c = convert(original);
 
+        List<Path> written = writeAll(outDir, List.of(
+                new Output("night.png", c.night()),
+                new Output("day.png", c.day()),
+                new Output("compare.png", c.compare())));
+
+        System.out.printf("%s: %d x %d pixels%n", input == null ? "keyboard picture" : input,
+                original.getWidth(), original.getHeight());
+        System.out.printf("nightCopy %8.3f ms (the host stand-in's copy(), in Java, then the pass)"
+                + "%n", c.nightNanos() / 1e6);
+        System.out.printf("dayCopy   %8.3f ms (the same, of the night copy)%n", c.dayNanos() / 1e6);
+        System.out.printf("backdrop %08X: glSetNightColor %08X, then glSetDayColor %08X"
+                + " (a theme colour int, alpha included)%n", BACKDROP, c.nightBackdrop(),
+                c.dayBackdrop());
+        System.out.printf("premultiplied pixels with a channel above their alpha after the round"
+                + " trip: %d%n", c.invalidPremultiplied());
+        System.out.println("the picture is unchanged");
+        for (Path p : written) {
+            System.out.println("wrote " + p);
+        }
+    }
+
+    /** What {@link #convert} makes of a picture: the three panels, their sheet and what it measured. */
+    record Conversion(BufferedImage day, BufferedImage night, BufferedImage compare, long nightNanos,
+            long dayNanos, int nightBackdrop, int dayBackdrop, int invalidPremultiplied) {}
+
+    /**
+     * Converts the picture as an app converts its skin: a night copy, a day copy of that, the picture
+     * itself kept (and checked unchanged) as the day one, and the backdrop colour int converted.
+     */
+    static Conversion convert(BufferedImage original) throws DemoException {
         int width = original.getWidth();
         int height = original.getHeight();
         int[] argb = original.getRGB(0, 0, width, height, null, 0, width);
@@ -79,8 +114,8 @@ public final class Demo {
         byte[] pictureBefore = stored(picture);
 
         BufferedImage day = toImage(picture, BACKDROP);
-        int nightBackdrop = ImeGraphics.glSetNightColor(0xFF000000 | BACKDROP) & 0xFFFFFF;
-        int dayBackdrop = ImeGraphics.glSetDayColor(0xFF000000 | nightBackdrop) & 0xFFFFFF;
+        int nightBackdrop = ImeGraphics.glSetNightColor(BACKDROP);
+        int dayBackdrop = ImeGraphics.glSetDayColor(nightBackdrop);
 
         // The VM binds a native method on its first call; do that outside the timing.
         Bitmap warmUp = Bitmap.createBitmap(1, 1, Bitmap.Config.ARGB_8888);
@@ -104,24 +139,8 @@ public final class Demo {
         }
         BufferedImage night = toImage(nightCopy, nightBackdrop);
         BufferedImage back = toImage(roundTrip, dayBackdrop);
-
-        List<Path> written = writeAll(outDir, List.of(
-                new Output("night.png", night),
-                new Output("day.png", day),
-                new Output("compare.png", compare(day, night, back))));
-
-        System.out.printf("%s: %d x %d pixels%n", input == null ? "keyboard picture" : input, width, height);
-        System.out.printf("nightCopy %8.3f ms (the host stand-in's copy(), in Java, then the pass)"
-                + "%n", nightNanos / 1e6);
-        System.out.printf("dayCopy   %8.3f ms (the same, of the night copy)%n", dayNanos / 1e6);
-        System.out.printf("backdrop %06X: glSetNightColor %06X, then glSetDayColor %06X"
-                + " (an app converts its theme colours so)%n", BACKDROP, nightBackdrop, dayBackdrop);
-        System.out.printf("premultiplied pixels with a channel above their alpha after the round"
-                + " trip: %d%n", invalidPremultiplied(roundTrip));
-        System.out.println("the picture is unchanged");
-        for (Path p : written) {
-            System.out.println("wrote " + p);
-        }
+        return new Conversion(day, night, compare(day, night, back), nightNanos, dayNanos,
+                nightBackdrop, dayBackdrop, invalidPremultiplied(roundTrip));
     }
 
     /**
@@ -157,8 +176,11 @@ public final class Demo {
         }
     }
 
-    /** The keyboard's own background colour (day), which the skin is drawn over. */
-    private static final int BACKDROP = 0xE8EAED;
+    /**
+     * The keyboard's own background colour (day), which the skin is drawn over: a colour int with its
+     * alpha, as {@code Color.parseColor} or {@code getColor} give it, for an alpha of 0 is left alone.
+     */
+    private static final int BACKDROP = 0xFFE8EAED;
 
     /**
      * The bitmap as the device draws it over {@code backdrop}: its stored, premultiplied pixels
@@ -261,44 +283,65 @@ public final class Demo {
      * keyboard's background, labelled.
      */
     private static BufferedImage compare(BufferedImage original, BufferedImage night,
-            BufferedImage back) {
+            BufferedImage back) throws DemoException {
         BufferedImage[] panels = {original, night, back};
-        String[] labels = {"day (the picture)", "night (nightCopy)", "round trip (dayCopy of it)"};
-        double scale = Math.min(1.0, 640.0 / original.getWidth());
+        String[] labels = {"day: the picture", "night: nightCopy", "round trip: dayCopy"};
+        // Panels 480 wide keep the labels legible when the sheet is shown at a page's width.
+        double scale = Math.min(1.0, 480.0 / original.getWidth());
         int panelWidth = Math.max(1, (int) Math.round(original.getWidth() * scale));
         int panelHeight = Math.max(1, (int) Math.round(original.getHeight() * scale));
         int margin = 16;
-        int labelHeight = 36;
+        int labelHeight = 44;
         BufferedImage sheet = new BufferedImage(
                 3 * panelWidth + 4 * margin, panelHeight + labelHeight + 2 * margin, BufferedImage.TYPE_INT_ARGB);
         Graphics2D g = sheet.createGraphics();
-        g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
+        g.setRenderingHint(RenderingHints.KEY_ANTIALIASING, RenderingHints.VALUE_ANTIALIAS_ON);
         g.setRenderingHint(RenderingHints.KEY_INTERPOLATION, RenderingHints.VALUE_INTERPOLATION_BILINEAR);
         g.setColor(new Color(0x30, 0x30, 0x34));
         g.fillRect(0, 0, sheet.getWidth(), sheet.getHeight());
-        g.setFont(new Font(Font.SANS_SERIF, Font.BOLD, 18));
+        Font font = font("DejaVuSans-Bold.ttf", 26);
         for (int i = 0; i < 3; i++) {
             int x = margin + i * (panelWidth + margin);
             int y = margin + labelHeight;
             g.setColor(Color.WHITE);
-            g.drawString(labels[i], x, margin + 22);
+            g.fill(outline(font, labels[i], x, margin + 28));
             g.drawImage(panels[i], x, y, panelWidth, panelHeight, null);
         }
         g.dispose();
         return sheet;
     }
 
+    private static final String FONT_DIR = "/usr/share/fonts/truetype/dejavu/";
+
+    /** A font of fonts-dejavu-core, from its file rather than whatever fontconfig prefers here. */
+    static Font font(String file, float size) throws DemoException {
+        try {
+            return Font.createFont(Font.TRUETYPE_FONT, new File(FONT_DIR + file)).deriveFont(size);
+        } catch (FontFormatException | IOException e) {
+            throw new DemoException("cannot load the font " + FONT_DIR + file + ": " + e.getMessage());
+        }
+    }
+
+    /**
+     * The text's glyph outlines with the baseline starting at (x, y), unhinted (fractional metrics),
+     * for Java's own rasterizer to fill: drawn text would be rendered by FreeType and could differ
+     * from one machine to another, and the README's picture must not.
+     */
+    static Shape outline(Font font, String text, float x, float y) {
+        FontRenderContext context = new FontRenderContext(null, true, true);
+        return font.createGlyphVector(context, text).getOutline(x, y);
+    }
+
     /** The default picture: what an input method's skin holds. */
     static final class KeyboardPicture {
         private KeyboardPicture() {}
 
-        static BufferedImage draw() {
+        static BufferedImage draw() throws DemoException {
             int width = 1080;
             int height = 900;
             BufferedImage image = new BufferedImage(width, height, BufferedImage.TYPE_INT_ARGB);
             Graphics2D g = image.createGraphics();
             g.setRenderingHint(RenderingHints.KEY_ANTIALIASING, RenderingHints.VALUE_ANTIALIAS_ON);
-            g.setRenderingHint(RenderingHints.KEY_TEXT_ANTIALIASING, RenderingHints.VALUE_TEXT_ANTIALIAS_ON);
             drawPhoto(image, 0, 0, width, 300);
             drawToolbar(g, 0, 300, width, 90);
             drawKeys(g, 0, 400, width, 500);
@@ -352,11 +395,11 @@ public final class Demo {
         }
 
         /** Flat key faces with labels and soft shadows, on fully transparent gaps. */
-        private static void drawKeys(Graphics2D g, int x0, int y0, int w, int h) {
+        private static void drawKeys(Graphics2D g, int x0, int y0, int w, int h) throws DemoException {
             String[] rows = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
             int keyWidth = w / 10;
             int keyHeight = h / 4;
-            g.setFont(new Font(Font.SANS_SERIF, Font.PLAIN, 44));
+            Font font = font("DejaVuSans.ttf", 44);
             for (int row = 0; row <= rows.length; row++) {
                 String keys = row < rows.length ? rows[row] : " ";
                 int rowWidth = row < rows.length ? keys.length() * keyWidth : 6 * keyWidth;
@@ -379,8 +422,11 @@ public final class Demo {
                     g.setComposite(AlphaComposite.SrcOver);
                     String label = row < rows.length ? String.valueOf(keys.charAt(k)) : "space";
                     g.setColor(new Color(0x20, 0x21, 0x24));
-                    int labelWidth = g.getFontMetrics().stringWidth(label);
-                    g.drawString(label, x + (faceWidth - labelWidth) / 2, top + keyHeight / 2 + 16);
+                    // Centred on the glyphs' own bounds, side bearings aside.
+                    Rectangle2D bounds = outline(font, label, 0, 0).getBounds2D();
+                    g.fill(outline(font, label,
+                            (float) (x + (faceWidth - bounds.getWidth()) / 2 - bounds.getX()),
+                            top + keyHeight / 2 + 16));
                 }
             }
         }
