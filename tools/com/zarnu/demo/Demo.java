@@ -178,7 +178,8 @@ public final class Demo {
 
     /**
      * The keyboard's own background colour (day), which the skin is drawn over: a colour int with its
-     * alpha, as {@code Color.parseColor} or {@code getColor} give it, for an alpha of 0 is left alone.
+     * alpha, as {@code Color.parseColor} or {@code getColor} give it, since a colour of alpha 0 comes
+     * back unchanged.
      */
     private static final int BACKDROP = 0xFFE8EAED;
 
@@ -355,7 +356,8 @@ public final class Demo {
             for (int y = 0; y < h; y++) {
                 for (int x = 0; x < w; x++) {
                     double t = (double) y / h;
-                    double hill = 0.62 + 0.12 * Math.sin(x / 90.0) + 0.05 * Math.sin(x / 23.0);
+                    // StrictMath: the same bits on every JVM and CPU, as the README's picture needs.
+                    double hill = 0.62 + 0.12 * StrictMath.sin(x / 90.0) + 0.05 * StrictMath.sin(x / 23.0);
                     int r;
                     int gr;
                     int b;
@@ -368,7 +370,7 @@ public final class Demo {
                         gr = (int) (110 + 80 * (1 - t));
                         b = (int) (50 + 20 * t);
                     }
-                    double sun = Math.hypot(x - 820, y - 90);
+                    double sun = StrictMath.hypot(x - 820, y - 90);
                     if (sun < 60) {
                         r = 255;
                         gr = 240;
