@@ -97,13 +97,15 @@ public final class Demo {
         }
     }
 
-    /** What {@link #convert} makes of a picture: the three panels, their sheet and what it measured. */
-    record Conversion(BufferedImage day, BufferedImage night, BufferedImage compare, long nightNanos,
-            long dayNanos, int nightBackdrop, int dayBackdrop, int invalidPremultiplied) {}
+    /** What {@link #convert} makes of a picture: the panels, their sheet and what it measured. */
+    record Conversion(BufferedImage day, BufferedImage night, BufferedImage compare,
+            long nightNanos, long dayNanos, int nightBackdrop, int dayBackdrop,
+            int invalidPremultiplied) {}
 
     /**
-     * Converts the picture as an app converts its skin: a night copy, a day copy of that, the picture
-     * itself kept (and checked unchanged) as the day one, and the backdrop colour int converted.
+     * Converts the picture as an app converts its skin: a night copy, a day copy of that, the
+     * picture itself kept (and checked unchanged) as the day one, and the backdrop colour int
+     * converted.
      */
     static Conversion convert(BufferedImage original) throws DemoException {
         int width = original.getWidth();
@@ -177,9 +179,9 @@ public final class Demo {
     }
 
     /**
-     * The keyboard's own background colour (day), which the skin is drawn over: a colour int with its
-     * alpha, as {@code Color.parseColor} or {@code getColor} give it, since a colour of alpha 0 comes
-     * back unchanged.
+     * The keyboard's own background colour (day), which the skin is drawn over: a colour int with
+     * its alpha, as {@code Color.parseColor} or {@code getColor} give it, since a colour of alpha 0
+     * comes back unchanged.
      */
     private static final int BACKDROP = 0xFFE8EAED;
 
@@ -319,14 +321,15 @@ public final class Demo {
         try {
             return Font.createFont(Font.TRUETYPE_FONT, new File(FONT_DIR + file)).deriveFont(size);
         } catch (FontFormatException | IOException e) {
-            throw new DemoException("cannot load the font " + FONT_DIR + file + ": " + e.getMessage());
+            throw new DemoException("cannot load the font " + FONT_DIR + file + ": "
+                    + e.getMessage());
         }
     }
 
     /**
-     * The text's glyph outlines with the baseline starting at (x, y), unhinted (fractional metrics),
-     * for Java's own rasterizer to fill: drawn text would be rendered by FreeType and could differ
-     * from one machine to another, and the README's picture must not.
+     * The text's glyph outlines with the baseline starting at (x, y), unhinted (fractional
+     * metrics), for Java's own rasterizer to fill: drawn text would be rendered by FreeType and
+     * could differ from one machine to another, and the README's picture must not.
      */
     static Shape outline(Font font, String text, float x, float y) {
         FontRenderContext context = new FontRenderContext(null, true, true);
@@ -356,8 +359,10 @@ public final class Demo {
             for (int y = 0; y < h; y++) {
                 for (int x = 0; x < w; x++) {
                     double t = (double) y / h;
-                    // StrictMath: the same bits on every JVM and CPU, as the README's picture needs.
-                    double hill = 0.62 + 0.12 * StrictMath.sin(x / 90.0) + 0.05 * StrictMath.sin(x / 23.0);
+                    // StrictMath: the same bits on every JVM and CPU, as the README's picture
+                    // needs.
+                    double hill = 0.62 + 0.12 * StrictMath.sin(x / 90.0)
+                            + 0.05 * StrictMath.sin(x / 23.0);
                     int r;
                     int gr;
                     int b;
@@ -397,7 +402,8 @@ public final class Demo {
         }
 
         /** Flat key faces with labels and soft shadows, on fully transparent gaps. */
-        private static void drawKeys(Graphics2D g, int x0, int y0, int w, int h) throws DemoException {
+        private static void drawKeys(Graphics2D g, int x0, int y0, int w, int h)
+                throws DemoException {
             String[] rows = {"QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM"};
             int keyWidth = w / 10;
             int keyHeight = h / 4;

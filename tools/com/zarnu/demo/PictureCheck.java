@@ -28,14 +28,15 @@ public final class PictureCheck {
         String verdict = difference(committed, made);
         if (verdict != null) {
             System.out.println(args[0] + " is not the demo's picture: " + verdict);
-            System.out.println("if the change is meant, run ./demo and copy out/compare.png over it");
+            System.out.println(
+                    "if the change is meant, run ./demo and copy out/compare.png over it");
             System.exit(1);
         }
         System.out.printf("%s: the demo's picture, all %d x %d pixels%n", args[0], made.getWidth(),
                 made.getHeight());
     }
 
-    /** Where the two pictures differ, in words, or null if every pixel (alpha included) is equal. */
+    /** Where the two pictures differ, in words, or null if every pixel, alpha included, is equal. */
     private static String difference(BufferedImage committed, BufferedImage made) {
         int width = made.getWidth();
         int height = made.getHeight();
