@@ -36,7 +36,7 @@ public final class PictureCheck {
                 made.getHeight());
     }
 
-    /** Where the two pictures differ, in words, or null if every pixel, alpha included, is equal. */
+    /** Where the two pictures differ, in words, or null if every pixel (alpha too) is equal. */
     private static String difference(BufferedImage committed, BufferedImage made) {
         int width = made.getWidth();
         int height = made.getHeight();
