@@ -113,9 +113,9 @@ done
 # The minimum SDK as published is the one the android-base preset builds
 # for, and the README says it as "`minSdkVersion` N".
 preset_sdk=$(python3 -c 'import json, sys
-presets = json.load(open(sys.argv[1]))["configurePresets"]
-print(next(p for p in presets if p["name"] == "android-base")["cacheVariables"]["ANDROID_PLATFORM"])' \
-  "$root/CMakePresets.json")
+for preset in json.load(open(sys.argv[1]))["configurePresets"]:
+    if preset["name"] == "android-base":
+        print(preset["cacheVariables"]["ANDROID_PLATFORM"])' "$root/CMakePresets.json")
 [[ $min_sdk == "$preset_sdk" ]] ||
   fail "the manifest's minimum SDK $min_sdk is not the android-base preset's $preset_sdk"
 grep -qF "\`minSdkVersion\` $preset_sdk" "$root/README.md" ||
