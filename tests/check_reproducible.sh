@@ -12,6 +12,8 @@
 # Usage: tests/check_reproducible.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/ensure-packages.sh
+ensure_packages gnupg
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -46,11 +48,12 @@ gpg=(gpg --batch --quiet --pinentry-mode loopback --passphrase '')
   --quick-gen-key "ime-graphics rotated <$rotated>" ed25519 cert never 2>/dev/null
 key=$(gpg --batch --with-colons --list-keys "$rotated" 2>/dev/null |
   awk -F: '$1 == "fpr" { print $10; exit }')
-"${gpg[@]}" --faked-system-time '20200101T000000!' --quick-add-key "$key" ed25519 sign 1y 2>/dev/null
+"${gpg[@]}" --faked-system-time '20200101T000000!' \
+  --quick-add-key "$key" ed25519 sign 1y 2>/dev/null
 "${gpg[@]}" --quick-add-key "$key" ed25519 sign never 2>/dev/null
 version=$(sed -n 's/^project(ime_graphics VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 release=$copy/dist/maven/com/zarnu/ime-graphics/$version/ime-graphics-$version
-if ! "$copy/tools/sign.sh" "$rotated" "$release"{.aar,.pom,-sources.jar,-javadoc.jar} ||
+if ! tools/sign.sh "$rotated" "$release"{.aar,.pom,-sources.jar,-javadoc.jar} ||
    ! IME_SIGNING_KEY=$rotated tests/check_maven.sh "$copy/dist/maven" "$version" \
      "$copy/dist/ime-graphics-$version.aar"; then
   echo "FAIL: a key with a signing key newer than SOURCE_DATE_EPOCH does not sign"
@@ -68,7 +71,8 @@ fi
 sed -i 's/^\(#define IME_GRAPHICS_VERSION_PATCH\) \([0-9]*\)$/\1 1\2/' \
   "$copy/include/ime_graphics/ime_graphics.h"
 if cmake -S "$copy" -B "$work/header" -DBUILD_TESTING=OFF >"$work/header.log" 2>&1 ||
-  ! tr -s ' \n' ' ' <"$work/header.log" | grep -q 'does not give IME_GRAPHICS_VERSION_PATCH as '; then
+  ! tr -s ' \n' ' ' <"$work/header.log" |
+    grep -q 'does not give IME_GRAPHICS_VERSION_PATCH as '; then
   cat "$work/header.log"
   echo "FAIL: CMake takes a header whose patch level is not the project's"
   exit 1
@@ -89,4 +93,5 @@ if (cd "$copy" && ./package) >"$work/refused.log" 2>&1 ||
   echo "FAIL: ./package does not refuse a version CHANGELOG.md lacks"
   exit 1
 fi
-echo "dist/: the same bytes from a copy of the checkout built elsewhere; signed by a rotated key; zipped at epoch 0; a header of another patch level and a version without a changelog entry refused"
+echo "dist/: the same bytes from a copy of the checkout built elsewhere; a rotated key signs;" \
+  "epoch 0 zips; a header of another patch level and a version without a changelog entry refused"
