@@ -8,7 +8,8 @@
 # header of this checkout with the package's version, and each ABI's library
 # the same bytes as in jni/. Given the symbols zip too, checks that it holds
 # each ABI's library with its debug info, by the same build id, naming its
-# sources by their paths in the checkout.
+# sources by their paths in the checkout. The manifest's minimum SDK must be
+# the android-base preset's, which the README gives.
 # Usage: SOURCE_DATE_EPOCH=... check_aar.sh AAR [SYMBOLS_ZIP]
 set -u
 aar=$(realpath "$1") symbols=${2:+$(realpath "$2")}
@@ -108,6 +109,17 @@ for abi in $abis; do
   cmp -s "$libs/libime_graphics.so" "$dir/jni/$abi/libime_graphics.so" ||
     fail "$abi Prefab library differs from jni/$abi/libime_graphics.so"
 done
+
+# The minimum SDK as published is the one the android-base preset builds
+# for, and the README says it as "`minSdkVersion` N".
+preset_sdk=$(python3 -c 'import json, sys
+for preset in json.load(open(sys.argv[1]))["configurePresets"]:
+    if preset["name"] == "android-base":
+        print(preset["cacheVariables"]["ANDROID_PLATFORM"])' "$root/CMakePresets.json")
+[[ $min_sdk == "$preset_sdk" ]] ||
+  fail "the manifest's minimum SDK $min_sdk is not the android-base preset's $preset_sdk"
+grep -qF "\`minSdkVersion\` $preset_sdk" "$root/README.md" ||
+  fail "README.md does not give \`minSdkVersion\` $preset_sdk, the android-base preset's"
 
 build_id() { readelf -nW "$1" | sed -n 's/.*Build ID: //p'; }
 if [[ $symbols ]]; then

@@ -1,13 +1,14 @@
 #!/bin/bash
 # Checks the Maven repository as a build would use it: exactly the expected
-# files, every checksum right, the POM's coordinates, packaging and licence,
-# the metadata's release and versions, sources and Javadoc jars of the Java
-# class written reproducibly, and the archive as Maven itself resolves
-# com.zarnu:ime-graphics:VERSION@aar from the repository (offline: central is
-# Debian's local Maven repository), byte for byte. When IME_SIGNING_KEY names
-# a GnuPG key, every file of the release must carry a signature, FILE.asc,
-# that gpgv accepts with that key alone and refuses once a byte changes;
-# without it, no file may carry one.
+# files, every checksum right, the POM's coordinates, packaging and licence
+# and the minimum SDK its description gives, the metadata's release and
+# versions, sources and Javadoc jars of the Java class written reproducibly,
+# and the archive as Maven itself resolves com.zarnu:ime-graphics:VERSION@aar
+# from the repository (offline: central is Debian's local Maven repository),
+# byte for byte. When IME_SIGNING_KEY names a GnuPG key, every file of the
+# release must carry an armoured signature, FILE.asc, that gpgv accepts with
+# that key alone and refuses once a byte changes; without it, no file may
+# carry one.
 # Usage: SOURCE_DATE_EPOCH=... [IME_SIGNING_KEY=KEY] check_maven.sh REPO VERSION AAR
 set -u
 repo=$(realpath "$1") version=$2 aar=$(realpath "$3")
@@ -41,6 +42,9 @@ if [[ ${IME_SIGNING_KEY:-} ]]; then
   for file in $artifacts; do
     gpgv --keyring "$dir/key.gpg" "$repo/$file.asc" "$repo/$file" 2>/dev/null ||
       fail "$file.asc is no good signature of it by $IME_SIGNING_KEY"
+    # Armoured, as an .asc file is: gpgv accepts a binary one too.
+    head -n 1 "$repo/$file.asc" | grep -qx -- '-----BEGIN PGP SIGNATURE-----' ||
+      fail "$file.asc is not an armoured signature"
     # Made at SOURCE_DATE_EPOCH, or when the key was made if that is later,
     # so that a key signs the same bytes alike every time.
     packet=$(gpg --batch --list-packets "$repo/$file.asc" 2>/dev/null)
@@ -63,6 +67,13 @@ for element in "<groupId>com.zarnu</groupId>" "<artifactId>ime-graphics</artifac
     "<version>$version</version>" "<packaging>aar</packaging>" \
     "<name>Apache License, Version 2.0</name>"; do
   grep -qF "$element" "$pom" || fail "POM lacks $element"
+done
+# Where the description gives the minimum SDK ("from API N"), it is the
+# archive's.
+(cd "$dir" && jar --extract --file "$aar" AndroidManifest.xml)
+min_sdk=$(sed -n 's/.*android:minSdkVersion="\([0-9]*\)".*/\1/p' "$dir/AndroidManifest.xml")
+for said in $(grep -o 'from API [0-9]*' "$pom" | sed 's/.* //'); do
+  [[ $said == "$min_sdk" ]] || fail "POM says from API $said, the archive's manifest $min_sdk"
 done
 # Gradle's dynamic versions (1.+) choose from the metadata's list.
 metadata=$repo/$artifact/maven-metadata.xml
