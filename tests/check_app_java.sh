@@ -1,7 +1,8 @@
 #!/bin/bash
 # Checks the archive's Java class as an app's build takes it, with the Kotlin
 # compiler, ProGuard and Android's API 21 classes that tests/jvm-tools/pom.xml
-# fetches from Maven Central into build/jvm-tools:
+# names (Maven fetches them from Maven Central once, and copies them afresh on
+# every run, so that no other version lingers):
 # - ImeGraphics.java compiles against Android's own API 21 classes, the
 #   minimum SDK's: javac knows no API levels, but a name that came later is
 #   missing there;
@@ -28,7 +29,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
-tools=$root/build/jvm-tools
+tools=$dir/tools
 mvn -q -B -f "$here/jvm-tools/pom.xml" -Dtools="$tools" \
   dependency:copy-dependencies@lib dependency:copy@android >"$dir/mvn.log" 2>&1 ||
   { cat "$dir/mvn.log"; echo "FAIL: Maven could not fetch the tools"; exit 1; }
