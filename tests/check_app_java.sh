@@ -128,10 +128,10 @@ if ! report=$(kotlinc "$snippet_path" -d "$dir/snippets/kotlin" \
   readme <<<"$report"
 fi
 wait $nonnull
-refused=$(sed -n 's/^[^ ]*NonNull\.kt:\([0-9]*\):[0-9]*: error: .*/\1/p' "$dir/nonnull.log" |
+refused=$(sed -En "s/^[^ ]*NonNull\.kt:([0-9]+):[0-9]+: error: (initializer type mismatch: expected 'Bitmap', actual 'Bitmap\?'|null cannot be a value of a non-null type 'Bitmap')\.$/\1/p" "$dir/nonnull.log" |
   sort -u | paste -sd' ')
 [[ $refused == "4 5 6 7" ]] ||
-  fail "Kotlin refuses lines ${refused:-none} of the non-null use of the copies, not 4 5 6 7"
+  fail "Kotlin refuses lines ${refused:-none} of the non-null use of the copies for their nullability, not 4 5 6 7"
 
 # The native methods as javap shows them in JAR's ImeGraphics: name and
 # descriptor, one a line.
@@ -146,6 +146,12 @@ expected_natives=$(natives "$classes")
 mkdir "$dir/app"
 javac -nowarn --release 8 -d "$dir/app" -classpath "$classes:$android" "$here/shrink/App.java" &&
   jar --create --file "$dir/app.jar" -C "$dir/app" . || fail "the app does not compile"
+public_methods=$(javap -cp "$classes" com.zarnu.util.ImeGraphics |
+  sed -n 's/^ *public .* \([A-Za-z]*\)(.*/\1/p' | sort -u)
+called=$(javap -c -cp "$dir/app" App |
+  sed -n 's|.*// Method com/zarnu/util/ImeGraphics\.\([A-Za-z]*\):.*|\1|p' | sort -u)
+[[ $called == "$public_methods" ]] ||
+  fail "the app calls $(echo $called), not every public method of ImeGraphics: $(echo $public_methods)"
 # Shrinks the app and the archive's class into JAR.
 shrink() {
   java -cp "$tools/lib/*" proguard.ProGuard @"$here/shrink/app.pro" \
