@@ -64,6 +64,9 @@ for element in "<groupId>com.zarnu</groupId>" "<artifactId>ime-graphics</artifac
     "<name>Apache License, Version 2.0</name>"; do
   grep -qF "$element" "$pom" || fail "POM lacks $element"
 done
+# Its nullability annotations are for compilers only: an app gets the archive
+# and nothing else.
+grep -q '<dependencies>' "$pom" && fail "POM declares dependencies, which the archive has none of"
 # Gradle's dynamic versions (1.+) choose from the metadata's list.
 metadata=$repo/$artifact/maven-metadata.xml
 grep -qF "<release>$version</release>" "$metadata" ||
