@@ -2,7 +2,8 @@
 # Checks an Android library archive as an app's build would take it: exactly
 # the expected entries, every zip in it written reproducibly, the manifest's
 # package and minimum SDK, a classes.jar of the one class in Java 8 bytecode
-# or older, rules that keep the native methods, an empty R.txt, each ABI's
+# or older with the nullability annotations Kotlin reads, rules that keep the
+# native methods, an empty R.txt, each ABI's
 # library as the device requires it for that minimum SDK, stripped, and the
 # Prefab package as Prefab reads it: its metadata by schema 1, the public
 # header of this checkout with the package's version, and each ABI's library
@@ -60,6 +61,28 @@ min_sdk=$(sed -n 's/.*android:minSdkVersion="\([0-9]*\)".*/\1/p' "$dir/AndroidMa
 major=$(od -An -tu1 -j6 -N2 "$dir/com/zarnu/util/ImeGraphics.class" |
   awk '{ print $1 * 256 + $2 }')
 ((major <= 52)) || fail "class file version $major is newer than Java 8 (52)"
+# Kotlin reads JetBrains' annotations from the class file, as javap prints
+# them: the method's own for its result, the parameter's for each argument.
+nullability=$(javap -v -cp "$dir" com.zarnu.util.ImeGraphics | awk '
+  /^  [a-z].*\(.*\);$/ { method = $0; sub(/\(.*/, "", method); sub(/.* /, "", method) }
+  /^    [A-Z]/ { where = "" }
+  /^    RuntimeInvisibleAnnotations:$/ { where = "result" }
+  /^    RuntimeInvisibleParameterAnnotations:$/ { where = "argument" }
+  /^      parameter [0-9]+:$/ { position = $2; sub(/:/, "", position) }
+  where && /^ +org\.jetbrains\.annotations\./ {
+    print method, where == "result" ? "result" : "argument " position, $1 }' | sort)
+expected_nullability="canConvertInPlace argument 0 org.jetbrains.annotations.Nullable
+dayCopy argument 0 org.jetbrains.annotations.NotNull
+dayCopy result org.jetbrains.annotations.Nullable
+glChangeColor argument 0 org.jetbrains.annotations.Nullable
+glChangeColor argument 1 org.jetbrains.annotations.Nullable
+glSetNight argument 0 org.jetbrains.annotations.Nullable
+glSetToDayMode argument 0 org.jetbrains.annotations.Nullable
+nightCopy argument 0 org.jetbrains.annotations.NotNull
+nightCopy result org.jetbrains.annotations.Nullable"
+[[ $nullability == "$expected_nullability" ]] ||
+  fail "nullability annotations differ: $(diff <(echo "$expected_nullability") \
+    <(echo "$nullability") | grep '^[<>]' | tr '\n' ' ')"
 
 tr -s ' \n' ' ' <"$dir/proguard.txt" |
   grep -q -- '-keep class com.zarnu.util.ImeGraphics { native <methods>; }' ||

@@ -18,10 +18,12 @@ ensure_packages() {
       apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What every native build of the library needs.
+# What every build of the library needs; the last is JetBrains' nullability
+# annotations, org.jetbrains:annotations:23.0.0 as Maven Central has it.
 IME_BUILD_PACKAGES=(cmake ninja-build g++ binutils
   android-libnativehelper-dev android-platform-frameworks-native-headers
-  openjdk-17-jdk-headless)
+  openjdk-17-jdk-headless libjetbrains-annotations-java)
+IME_ANNOTATIONS_JAR=/usr/share/java/org.jetbrains.annotations-java8.jar
 # Android's toolchain as the NDK has it: clang and lld with Android targets,
 # of the one LLVM version cmake/llvm.cmake names.
 IME_LLVM_VERSION=$(sed -n 's/^set(IME_LLVM_VERSION \([0-9]*\))$/\1/p' \

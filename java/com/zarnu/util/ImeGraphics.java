@@ -2,6 +2,8 @@ package com.zarnu.util;
 
 import android.graphics.Bitmap;
 import android.os.Build;
+import org.jetbrains.annotations.NotNull;
+import org.jetbrains.annotations.Nullable;
 
 /**
  * Day and night conversion of colours, bitmaps and colour arrays, done natively.
@@ -16,6 +18,9 @@ import android.os.Build;
  * by {@link #nightCopy} and {@link #dayCopy}: it is immutable, in graphics memory or shared, and
  * converting it in place would not show or would change every drawable that shares it. Convert in
  * place only a bitmap the app made itself and {@link #canConvertInPlace} accepts.
+ *
+ * <p>Kotlin reads the nullability of the copies and arguments from JetBrains' annotations, which
+ * are kept in the class file for compilers only: an app needs no library for them.
  */
 public final class ImeGraphics {
     private static final boolean AVAILABLE = load();
@@ -74,7 +79,7 @@ public final class ImeGraphics {
      * @param bitmap the bitmap to convert; null is ignored
      * @throws UnsatisfiedLinkError if the library is not loaded
      */
-    public static native void glSetNight(Bitmap bitmap);
+    public static native void glSetNight(@Nullable Bitmap bitmap);
 
     /**
      * As {@link #glSetNight}, to day colours.
@@ -82,7 +87,7 @@ public final class ImeGraphics {
      * @param bitmap the bitmap to convert; null is ignored
      * @throws UnsatisfiedLinkError if the library is not loaded
      */
-    public static native void glSetToDayMode(Bitmap bitmap);
+    public static native void glSetToDayMode(@Nullable Bitmap bitmap);
 
     /**
      * Writes {@code (srcColors[i] & 0xFF000000) | rgb} into {@code dstColors[i]} for every index
@@ -93,7 +98,8 @@ public final class ImeGraphics {
      * @param rgb the colour ORed in, its alpha byte included
      * @throws UnsatisfiedLinkError if the library is not loaded
      */
-    public static native void glChangeColor(int[] srcColors, int[] dstColors, int rgb);
+    public static native void glChangeColor(
+            @Nullable int[] srcColors, @Nullable int[] dstColors, int rgb);
 
     /**
      * Returns a night copy of a bitmap: {@code source.copy(Bitmap.Config.ARGB_8888, true)},
@@ -119,7 +125,7 @@ public final class ImeGraphics {
      * @throws NullPointerException if {@code source} is null
      * @throws IllegalStateException if {@code source} is recycled, as {@code copy} throws
      */
-    public static Bitmap nightCopy(Bitmap source) {
+    public static @Nullable Bitmap nightCopy(@NotNull Bitmap source) {
         return convertedCopy(source, true);
     }
 
@@ -134,7 +140,7 @@ public final class ImeGraphics {
      * @throws NullPointerException if {@code source} is null
      * @throws IllegalStateException if {@code source} is recycled, as {@code copy} throws
      */
-    public static Bitmap dayCopy(Bitmap source) {
+    public static @Nullable Bitmap dayCopy(@NotNull Bitmap source) {
         return convertedCopy(source, false);
     }
 
@@ -155,7 +161,7 @@ public final class ImeGraphics {
      *     config but ARGB_8888 (hardware included), an immutable bitmap from API 30, and every
      *     bitmap when the library is not loaded
      */
-    public static boolean canConvertInPlace(Bitmap bitmap) {
+    public static boolean canConvertInPlace(@Nullable Bitmap bitmap) {
         return AVAILABLE && bitmap != null && !bitmap.isRecycled()
                 && bitmap.getConfig() == Bitmap.Config.ARGB_8888
                 && (Build.VERSION.SDK_INT < 30 || bitmap.isMutable());
