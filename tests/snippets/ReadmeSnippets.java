@@ -1,4 +1,7 @@
 import android.graphics.Bitmap;
+import android.graphics.drawable.Drawable;
+import android.graphics.drawable.GradientDrawable;
+import android.graphics.drawable.NinePatchDrawable;
 import android.inputmethodservice.InputMethodService;
 import android.view.View;
 import java.util.concurrent.Executor;
@@ -14,8 +17,12 @@ public abstract class ReadmeSnippets extends InputMethodService {
     protected Executor worker;
     /** The keys' day picture, as the skin loaded it. */
     protected Bitmap dayKeys;
-    /** The keyboard's background colour by day. */
-    protected int backdrop;
+    /** A key's nine-patch background by day, as decoded with its chunk, and its drawable. */
+    protected Bitmap dayKeyBitmap;
+    protected NinePatchDrawable dayKeyBackground;
+    /** A vector icon and a key's shape by day. */
+    protected Drawable dayIcon;
+    protected GradientDrawable dayKeyFace;
 
     /** Shows the keys' picture. */
     protected void showKeys(Bitmap keys) {}
