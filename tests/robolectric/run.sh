@@ -14,6 +14,7 @@ build=$(cd "$1" && pwd)
 out=$build/robolectric
 java17=/usr/lib/jvm/java-17-openjdk-amd64/bin
 java21=
+shopt -s nullglob
 for release in /usr/lib/jvm/*/release; do
   major=$(sed -n 's/^JAVA_VERSION="\([0-9]*\).*/\1/p' "$release")
   if [[ -n $major && $major -ge 21 && -x ${release%release}bin/java ]]; then
@@ -58,8 +59,12 @@ for sdk in $(seq 26 37); do
   fi
   echo "=== SDK $sdk on $("$java/java" -XshowSettings:properties -version 2>&1 |
     sed -n 's/^ *java.version = //p') (${java%/bin})"
+  # Robolectric unpacks its native runtime into the temporary folder, and
+  # leaves it there if the JVM dies: each JVM gets a folder of its own,
+  # emptied before it runs.
   libs=$out/sdk$sdk
-  mkdir -p "$libs"
+  rm -rf "$libs"
+  mkdir -p "$libs/tmp"
   cp "$build/libime_graphics.so" "$build/robolectric/libjnigraphics.so" "$libs/"
   log=$out/sdk$sdk.log
   # Conscrypt, the sandbox's security provider, is left out: it would read
@@ -68,6 +73,7 @@ for sdk in $(seq 26 37); do
   # stream) reaches into jdk.internal.access, which Java 17 does not ask for.
   status=0
   "$java/java" -cp "$classpath" -Djava.library.path="$libs" \
+    -Djava.io.tmpdir="$libs/tmp" \
     -Drobolectric.enabledSdks="$sdk" -Drobolectric.graphicsMode=NATIVE \
     -Drobolectric.offline=true -Drobolectric.dependency.dir="$out/sdk-jars" \
     -Drobolectric.conscryptMode=OFF \
