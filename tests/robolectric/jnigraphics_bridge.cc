@@ -13,12 +13,17 @@
 // - from API 30 a device's unlock of an immutable bitmap tells the renderer
 //   nothing (ABitmap_notifyPixelsChanged skips it), where here the write-back
 //   gives every bitmap a new generation id (Bitmap_copyPixelsFromBuffer calls
-//   notifyPixelsChanged), so the rule stays with the host stand-in;
+//   notifyPixelsChanged; Bitmap.copyPixelsFromBuffer refuses only recycled
+//   and hardware bitmaps, immutable ones never, at SDK 26 to 37), so that
+//   rule stays with the host stand-in;
 // - the bytes are in the host's order: Skia's N32 on Linux x86-64 is B, G, R,
-//   A in memory where a device stores R, G, B, A (Robolectric issue #8372),
-//   yet the format reported is the device's RGBA_8888;
+//   A in memory where a device stores R, G, B, A
+//   (https://github.com/robolectric/robolectric/issues/8372), yet the format
+//   reported is the device's RGBA_8888;
 // - a recycled or hardware bitmap fails the lock, as it finds no pixels on a
-//   device (AndroidBitmap_lockPixels), and is still described by getInfo.
+//   device (AndroidBitmap_lockPixels), and is still described by getInfo;
+//   Robolectric makes no HARDWARE bitmap (copy and decode give ARGB_8888), so
+//   that rule is the device's, unexercised here.
 // Every Java exception met is cleared and turned into an error result, so
 // none is left pending for the caller's next JNI call.
 // Built for the host only, as a test harness; never part of a device build.
@@ -28,6 +33,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <iterator>
 #include <mutex>
 #include <vector>
 
@@ -88,13 +94,14 @@ struct Calls {
     env->DeleteLocalRef(config);
     if (failed() || text == nullptr) return false;
     const char* chars = env->GetStringUTFChars(text, nullptr);
-    if (chars != nullptr) {
+    const bool copied = chars != nullptr;
+    if (copied) {
       strncpy(name, chars, size - 1);
       name[size - 1] = '\0';
       env->ReleaseStringUTFChars(text, chars);
     }
     env->DeleteLocalRef(text);
-    return chars != nullptr && !failed();
+    return !failed() && copied;
   }
 };
 
@@ -146,8 +153,8 @@ std::vector<Lock> locks;
 
 extern "C" {
 
-int AndroidBitmap_getInfo(
-    JNIEnv* env, jobject jbitmap, AndroidBitmapInfo* info) {
+int AndroidBitmap_getInfo(JNIEnv* env, jobject jbitmap,
+                          AndroidBitmapInfo* info) {
   if (env == nullptr || jbitmap == nullptr) {
     return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   }
@@ -183,8 +190,7 @@ int AndroidBitmap_getInfo(
   return ANDROID_BITMAP_RESULT_SUCCESS;
 }
 
-int AndroidBitmap_lockPixels(
-    JNIEnv* env, jobject jbitmap, void** addrPtr) {
+int AndroidBitmap_lockPixels(JNIEnv* env, jobject jbitmap, void** addrPtr) {
   if (env == nullptr || jbitmap == nullptr) {
     return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   }
@@ -206,7 +212,8 @@ int AndroidBitmap_lockPixels(
   void* pixels = malloc(size > 0 ? static_cast<size_t>(size) : 1);
   if (pixels == nullptr) return ANDROID_BITMAP_RESULT_ALLOCATION_FAILED;
   jobject global = env->NewGlobalRef(jbitmap);
-  if (global == nullptr || !bitmap.withBuffer("copyPixelsToBuffer", pixels, size)) {
+  if (global == nullptr ||
+      !bitmap.withBuffer("copyPixelsToBuffer", pixels, size)) {
     if (global != nullptr) env->DeleteGlobalRef(global);
     free(pixels);
     return ANDROID_BITMAP_RESULT_JNI_EXCEPTION;
@@ -219,8 +226,7 @@ int AndroidBitmap_lockPixels(
   return ANDROID_BITMAP_RESULT_SUCCESS;
 }
 
-int AndroidBitmap_unlockPixels(
-    JNIEnv* env, jobject jbitmap) {
+int AndroidBitmap_unlockPixels(JNIEnv* env, jobject jbitmap) {
   if (env == nullptr || jbitmap == nullptr) {
     return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
   }
@@ -236,8 +242,8 @@ int AndroidBitmap_unlockPixels(
     }
   }
   if (lock.bitmap == nullptr) return ANDROID_BITMAP_RESULT_BAD_PARAMETER;
-  const bool written =
-      Calls{env, jbitmap}.withBuffer("copyPixelsFromBuffer", lock.pixels, lock.size);
+  const bool written = Calls{env, jbitmap}.withBuffer(
+      "copyPixelsFromBuffer", lock.pixels, lock.size);
   env->DeleteGlobalRef(lock.bitmap);
   free(lock.pixels);
   return written ? ANDROID_BITMAP_RESULT_SUCCESS

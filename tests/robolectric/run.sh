@@ -26,8 +26,10 @@ done
 mvn -B -q -Dstyle.color=never -f "$here/pom.xml" -Dout="$out" initialize
 # androidx.test's monitor comes as an Android library archive; the classes
 # are its classes.jar.
-(cd "$out" && "$java17/jar" xf aar/monitor-*.aar classes.jar && mv classes.jar monitor.jar)
-classpath=$out/classes:$here/src/test/resources:$(cat "$out/classpath.txt"):$out/monitor.jar
+(cd "$out" && "$java17/jar" xf aar/monitor-*.aar classes.jar &&
+  mv classes.jar monitor.jar)
+classpath=$out/classes:$here/src/test/resources:$(cat "$out/classpath.txt")
+classpath+=:$out/monitor.jar
 
 # The Java API and the JVM tests' reference mapping and tables shared with
 # the host backend, compiled with the module's own tests.
@@ -87,5 +89,6 @@ for sdk in $(seq 26 37); do
 done
 echo "Robolectric tier: ran SDK ${ran[*]}"
 if [[ ${#skipped[@]} -gt 0 ]]; then
-  echo "Robolectric tier: skipped SDK ${skipped[*]}: they need Java 21 or later, and /usr/lib/jvm has none"
+  echo "Robolectric tier: skipped SDK ${skipped[*]}: they need Java 21 or" \
+    "later, and /usr/lib/jvm has none"
 fi

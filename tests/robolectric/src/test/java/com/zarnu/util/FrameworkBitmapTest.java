@@ -41,7 +41,8 @@ public class FrameworkBitmapTest {
 
         Source(String name, Bitmap bitmap) {
             assertNotNull(name, bitmap);
-            this.name = name + " (" + bitmap.getConfig() + (bitmap.isMutable() ? ", mutable)" : ")");
+            this.name = name + " (" + bitmap.getConfig()
+                    + (bitmap.isMutable() ? ", mutable)" : ")");
             this.bitmap = bitmap;
         }
     }
@@ -53,7 +54,9 @@ public class FrameworkBitmapTest {
     /**
      * Every config the platform has, each made mutable by createBitmap (HARDWARE cannot be),
      * copied immutable and decoded from a PNG, plus an unpremultiplied ARGB_8888 bitmap, whose
-     * copy stays unpremultiplied.
+     * copy stays unpremultiplied. Each row is named by what was asked and what came: the platform
+     * makes ARGB_8888 of createBitmap's ARGB_4444, Robolectric of every HARDWARE request, and the
+     * decoder of this translucent PNG for every config but RGBA_F16.
      */
     private static List<Source> sources() {
         Bitmap base = Bitmap.createBitmap(WIDTH, HEIGHT, Bitmap.Config.ARGB_8888);
@@ -94,7 +97,8 @@ public class FrameworkBitmapTest {
 
     /** An ARGB_8888 bitmap's stored words, alpha in the top byte in either byte order. */
     private static int[] storedWords(Bitmap bitmap) {
-        ByteBuffer bytes = ByteBuffer.allocate(bitmap.getByteCount()).order(ByteOrder.nativeOrder());
+        ByteBuffer bytes =
+                ByteBuffer.allocate(bitmap.getByteCount()).order(ByteOrder.nativeOrder());
         bitmap.copyPixelsToBuffer(bytes);
         bytes.rewind();
         int[] words = new int[bitmap.getByteCount() / 4];
@@ -174,7 +178,8 @@ public class FrameworkBitmapTest {
         for (String mode : new String[] {"premultiplied", "unpremultiplied", "opaque"}) {
             for (int[] size : sizes) {
                 for (boolean night : new boolean[] {true, false}) {
-                    String row = mode + " " + size[0] + "x" + size[1] + (night ? ", night" : ", day");
+                    String row =
+                            mode + " " + size[0] + "x" + size[1] + (night ? ", night" : ", day");
                     Bitmap bitmap = Bitmap.createBitmap(size[0], size[1], Bitmap.Config.ARGB_8888);
                     int[] colours = random.ints(size[0] * size[1]).toArray();
                     if (mode.equals("unpremultiplied")) {
