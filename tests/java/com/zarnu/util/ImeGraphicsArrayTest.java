@@ -1,36 +1,41 @@
 package com.zarnu.util;
 
-import static org.junit.jupiter.api.Assertions.assertArrayEquals;
-import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.Assert.assertArrayEquals;
+import static org.junit.Assert.assertEquals;
 
 import java.util.SplittableRandom;
-import org.junit.jupiter.api.Test;
-import org.junit.jupiter.params.ParameterizedTest;
-import org.junit.jupiter.params.provider.CsvSource;
+import org.junit.Test;
 
-/** glChangeColor in a real VM under CheckJNI: an exception left pending would be reported. */
-class ImeGraphicsArrayTest {
+/**
+ * glChangeColor in a real VM under CheckJNI: an exception left pending would be reported. JUnit 4,
+ * so that the Robolectric tier runs it on Android's framework too.
+ */
+public class ImeGraphicsArrayTest {
+    private static final String[][] ALPHA_AND_COLOUR = {
+        // source,     rgb,          result
+        {"0x80FFFFFF", "0x00123456", "0x80123456"},
+        {"0x00ABCDEF", "0x00123456", "0x00123456"},
+        {"0x80FFFFFF", "0x01123456", "0x81123456"},
+        {"0xFF000000", "0xFFFFFFFF", "0xFFFFFFFF"},
+    };
+
     private static int hex(String s) {
         return Integer.parseUnsignedInt(s.substring(2), 16);
     }
 
-    @ParameterizedTest
-    @CsvSource({
-        "0x80FFFFFF, 0x00123456, 0x80123456",
-        "0x00ABCDEF, 0x00123456, 0x00123456",
-        "0x80FFFFFF, 0x01123456, 0x81123456",
-        "0xFF000000, 0xFFFFFFFF, 0xFFFFFFFF",
-    })
-    void keepsSourceAlphaAndOrsTheWholeColour(String source, String rgb, String want) {
-        int[] src = {hex(source)};
-        int[] dst = new int[1];
-        ImeGraphics.glChangeColor(src, dst, hex(rgb));
-        assertEquals(hex(want), dst[0]);
-        assertEquals(hex(source), src[0]);
+    @Test
+    public void keepsSourceAlphaAndOrsTheWholeColour() {
+        for (String[] row : ALPHA_AND_COLOUR) {
+            int[] src = {hex(row[0])};
+            int[] dst = new int[1];
+            ImeGraphics.glChangeColor(src, dst, hex(row[1]));
+            assertEquals(row[0] + " | " + row[1], hex(row[2]), dst[0]);
+            assertEquals(hex(row[0]), src[0]);
+        }
     }
 
     @Test
-    void anyLengths() {
+    public void anyLengths() {
         SplittableRandom random = new SplittableRandom(9);
         for (int round = 0; round < 300; round++) {
             int[] src = random.ints(random.nextInt(80)).toArray();
@@ -42,13 +47,13 @@ class ImeGraphicsArrayTest {
             assertArrayEquals(srcBefore, src);
             for (int i = 0; i < dst.length; i++) {
                 int want = i < src.length ? (src[i] & 0xFF000000) | rgb : dstBefore[i];
-                assertEquals(want, dst[i], "index " + i + " of " + dst.length + ", source " + src.length);
+                assertEquals("index " + i + " of " + dst.length + ", source " + src.length, want, dst[i]);
             }
         }
     }
 
     @Test
-    void nullsAndEmptiesChangeNothing() {
+    public void nullsAndEmptiesChangeNothing() {
         int[] src = {0x80FFFFFF, 0x12345678};
         int[] dst = {1, 2, 3};
         ImeGraphics.glChangeColor(null, dst, 0x123456);
@@ -62,7 +67,7 @@ class ImeGraphicsArrayTest {
     }
 
     @Test
-    void sameArrayBothWays() {
+    public void sameArrayBothWays() {
         int[] both = {0x80FFFFFF, 0x00ABCDEF, 0xFF000000};
         ImeGraphics.glChangeColor(both, both, 0x00123456);
         assertArrayEquals(new int[] {0x80123456, 0x00123456, 0xFF123456}, both);
