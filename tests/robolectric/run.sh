@@ -11,6 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "$1" && pwd)
+source "$root/tools/ensure-packages.sh"
 out=$build/robolectric
 java17=/usr/lib/jvm/java-17-openjdk-amd64/bin
 java21=
@@ -36,7 +37,8 @@ classpath+=:$out/monitor.jar
 rm -rf "$out/classes"
 mkdir "$out/classes"
 mapfile -t tests < <(cd "$here/src/test/java" && find . -name '*Test.java' | sort)
-"$java17/javac" -Xlint:all,-classfile -Werror -d "$out/classes" -cp "$classpath" \
+"$java17/javac" -Xlint:all,-classfile -Werror -d "$out/classes" \
+  -cp "$classpath:$IME_ANNOTATIONS_JAR" \
   "$root/java/com/zarnu/util/ImeGraphics.java" \
   "$root/tests/java/com/zarnu/util/Reference.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsColorTest.java" \
