@@ -274,9 +274,11 @@ public final class Bitmap {
     }
 
     /**
-     * The colour at (x, y), un-premultiplied as Skia does it: without a clamp, so that a channel
-     * above its alpha (invalid premultiplied data) comes out above 255 and spills into the bits
-     * beside it rather than passing for a valid colour.
+     * The colour at (x, y), un-premultiplied as the release does it. From API 29 Bitmap_getPixel
+     * reads through SkBitmap::readPixels, which saturates a channel above its alpha (invalid
+     * premultiplied data) to 255 (libs/hwui/jni/Bitmap.cpp); before, it went through
+     * SkUnPreMultiply::PMColorToColor (ToColor_S32_Alpha), whose channel comes out above 255 and
+     * spills into the bits beside it.
      */
     private int readPixel(int x, int y) {
         int color = stored(x, y);
@@ -284,8 +286,15 @@ public final class Bitmap {
             return color;
         }
         int a = color >>> 24;
-        return a << 24 | unpremultiply(color >> 16 & 0xFF, a) << 16
-                | unpremultiply(color >> 8 & 0xFF, a) << 8 | unpremultiply(color & 0xFF, a);
+        int r = unpremultiply(color >> 16 & 0xFF, a);
+        int g = unpremultiply(color >> 8 & 0xFF, a);
+        int b = unpremultiply(color & 0xFF, a);
+        if (Build.VERSION.SDK_INT >= 29) {
+            r = Math.min(r, 255);
+            g = Math.min(g, 255);
+            b = Math.min(b, 255);
+        }
+        return a << 24 | r << 16 | g << 8 | b;
     }
 
     private void writePixel(int x, int y, int color) {
