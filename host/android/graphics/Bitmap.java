@@ -250,6 +250,29 @@ public final class Bitmap {
         }
     }
 
+    /**
+     * Overwrites the stored pixels, row after row, with bytes of {@code src} from its position on,
+     * as Bitmap.java's copyPixelsFromBuffer does for a ByteBuffer; the renderer hears of it.
+     */
+    public void copyPixelsFromBuffer(ByteBuffer src) {
+        if (mRecycled) {
+            throw new IllegalStateException("copyPixelsFromBuffer called on recycled bitmap");
+        }
+        if (mHardware) {
+            throw new IllegalStateException("unable to copyPixelsFromBuffer, Config#HARDWARE bitmaps are immutable");
+        }
+        int rowBytes = mWidth * mConfig.bytesPerPixel;
+        if (src.remaining() < rowBytes * mHeight) {
+            throw new RuntimeException("Buffer not large enough for pixels");
+        }
+        for (int y = 0; y < mHeight; y++) {
+            for (int i = 0; i < rowBytes; i++) {
+                mBuffer.put(mOffset + y * mRowBytes + i, src.get());
+            }
+        }
+        notifyPixelsChanged();
+    }
+
     public int getPixel(int x, int y) {
         if (mHardware) {
             throw new IllegalStateException("unable to getPixel(), pixel access is not supported on Config#HARDWARE bitmaps");
