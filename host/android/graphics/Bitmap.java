@@ -17,6 +17,15 @@ import java.util.concurrent.atomic.AtomicInteger;
  * only from API 30. An immutable bitmap's pixels lock like any other. Generation ids come from one
  * counter for the whole process, as Skia's do (src/core/SkPixelRef.cpp, next_gen_id), so no two
  * bitmaps share one. Colour spaces are not modelled: stored values are carried over as they stand.
+ *
+ * <p>What Java sees of these rules (the copy of each config, generation ids, createBitmap, the
+ * configs of each release, decoding, copies of recycled bitmaps, getPixel) is one table,
+ * tests/java/com/zarnu/util/BitmapFacts.java, run on this stand-in and on Android's own framework
+ * under Robolectric at SDK 26 to 37. Modelled without that check, from the sources named here: API
+ * 21 to 25, where Robolectric runs no native graphics; getPixel before API 29, since Robolectric
+ * runs SDK 26 to 34 on one newer native build; the device's byte order R, G, B, A, where the
+ * host's Skia keeps B, G, R, A (Robolectric issue #8372); and the unlock and recycled rules of
+ * host/jnigraphics.cc.
  */
 public final class Bitmap {
     /**

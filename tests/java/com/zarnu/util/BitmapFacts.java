@@ -19,6 +19,7 @@ import java.util.function.UnaryOperator;
  * Sources whose bytes are the same on a device and on the host are filled by copyPixelsFromBuffer;
  * ARGB_8888 ones by setPixels, since their bytes are not (the host keeps B, G, R, A).
  */
+@SuppressWarnings("deprecation") // ARGB_4444, deprecated on the platform, is one of the facts.
 final class BitmapFacts {
     private BitmapFacts() {}
 
