@@ -9,6 +9,11 @@
 // ones only from API 30), plus what tests need to see and steer (outstanding
 // locks, locks taken, unlocks that matched no lock, injected failures).
 // Test and demo scaffolding only; the device build links the real library.
+// None of these rules can be held to Android's framework code here, so they
+// stay modelled from the sources named: Robolectric ships no bitmap interface
+// of its own (hwui's libs/hwui/apex/android_bitmap.cpp is built for Android
+// only), and runs native graphics from SDK 26 only, past the abort of API
+// 23-25.
 #include <android/bitmap.h>
 #include <jni.h>
 #include <stdint.h>

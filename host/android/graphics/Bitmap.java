@@ -17,6 +17,15 @@ import java.util.concurrent.atomic.AtomicInteger;
  * only from API 30. An immutable bitmap's pixels lock like any other. Generation ids come from one
  * counter for the whole process, as Skia's do (src/core/SkPixelRef.cpp, next_gen_id), so no two
  * bitmaps share one. Colour spaces are not modelled: stored values are carried over as they stand.
+ *
+ * <p>What Java sees of these rules (the copy of each config, generation ids, createBitmap, the
+ * configs of each release, decoding, copies of recycled bitmaps, getPixel) is one table,
+ * tests/java/com/zarnu/util/BitmapFacts.java, run on this stand-in and on Android's own framework
+ * under Robolectric at SDK 26 to 37. Modelled without that check, from the sources named here: API
+ * 21 to 25, where Robolectric runs no native graphics; getPixel before API 29, since Robolectric
+ * runs SDK 26 to 34 on one newer native build; the device's byte order R, G, B, A, where the
+ * host's Skia keeps B, G, R, A (Robolectric issue #8372); and the unlock and recycled rules of
+ * host/jnigraphics.cc.
  */
 public final class Bitmap {
     /**
@@ -250,6 +259,29 @@ public final class Bitmap {
         }
     }
 
+    /**
+     * Overwrites the stored pixels, row after row, with bytes of {@code src} from its position on,
+     * as Bitmap.java's copyPixelsFromBuffer does for a ByteBuffer; the renderer hears of it.
+     */
+    public void copyPixelsFromBuffer(ByteBuffer src) {
+        if (mRecycled) {
+            throw new IllegalStateException("copyPixelsFromBuffer called on recycled bitmap");
+        }
+        if (mHardware) {
+            throw new IllegalStateException("unable to copyPixelsFromBuffer, Config#HARDWARE bitmaps are immutable");
+        }
+        int rowBytes = mWidth * mConfig.bytesPerPixel;
+        if (src.remaining() < rowBytes * mHeight) {
+            throw new RuntimeException("Buffer not large enough for pixels");
+        }
+        for (int y = 0; y < mHeight; y++) {
+            for (int i = 0; i < rowBytes; i++) {
+                mBuffer.put(mOffset + y * mRowBytes + i, src.get());
+            }
+        }
+        notifyPixelsChanged();
+    }
+
     public int getPixel(int x, int y) {
         if (mHardware) {
             throw new IllegalStateException("unable to getPixel(), pixel access is not supported on Config#HARDWARE bitmaps");
@@ -274,9 +306,11 @@ public final class Bitmap {
     }
 
     /**
-     * The colour at (x, y), un-premultiplied as Skia does it: without a clamp, so that a channel
-     * above its alpha (invalid premultiplied data) comes out above 255 and spills into the bits
-     * beside it rather than passing for a valid colour.
+     * The colour at (x, y), un-premultiplied as the release does it. From API 29 Bitmap_getPixel
+     * reads through SkBitmap::readPixels, which saturates a channel above its alpha (invalid
+     * premultiplied data) to 255 (libs/hwui/jni/Bitmap.cpp); before, it went through
+     * SkUnPreMultiply::PMColorToColor (ToColor_S32_Alpha), whose channel comes out above 255 and
+     * spills into the bits beside it.
      */
     private int readPixel(int x, int y) {
         int color = stored(x, y);
@@ -284,8 +318,15 @@ public final class Bitmap {
             return color;
         }
         int a = color >>> 24;
-        return a << 24 | unpremultiply(color >> 16 & 0xFF, a) << 16
-                | unpremultiply(color >> 8 & 0xFF, a) << 8 | unpremultiply(color & 0xFF, a);
+        int r = unpremultiply(color >> 16 & 0xFF, a);
+        int g = unpremultiply(color >> 8 & 0xFF, a);
+        int b = unpremultiply(color & 0xFF, a);
+        if (Build.VERSION.SDK_INT >= 29) {
+            r = Math.min(r, 255);
+            g = Math.min(g, 255);
+            b = Math.min(b, 255);
+        }
+        return a << 24 | r << 16 | g << 8 | b;
     }
 
     private void writePixel(int x, int y, int color) {
