@@ -33,6 +33,9 @@ IME_ANDROID_PACKAGES=("clang-$IME_LLVM_VERSION" "lld-$IME_LLVM_VERSION"
   "llvm-$IME_LLVM_VERSION")
 # What the demo's pictures need: the font its labels are drawn in.
 IME_DEMO_PACKAGES=(fontconfig fonts-dejavu-core)
+# The Robolectric tier: Maven to resolve it from Maven Central, and aapt2 with
+# Android's framework resources to build its resource apk.
+IME_ROBOLECTRIC_PACKAGES=(maven aapt android-framework-res)
 # What ./package needs beyond the build: the zip writer, and Maven to resolve
 # the release from the repository it writes.
 IME_RELEASE_PACKAGES=(python3 maven libmaven-dependency-plugin-java)

@@ -12,6 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "$1" && pwd)
 source "$root/tools/ensure-packages.sh"
+ensure_packages "${IME_BUILD_PACKAGES[@]}" "${IME_ROBOLECTRIC_PACKAGES[@]}"
 out=$build/robolectric
 java17=/usr/lib/jvm/java-17-openjdk-amd64/bin
 java21=
@@ -29,7 +30,8 @@ mvn -B -q -Dstyle.color=never -f "$here/pom.xml" -Dout="$out" initialize
 # are its classes.jar.
 (cd "$out" && "$java17/jar" xf aar/monitor-*.aar classes.jar &&
   mv classes.jar monitor.jar)
-classpath=$out/classes:$here/src/test/resources:$(cat "$out/classpath.txt")
+"$here/apk.sh" "$out/apk"
+classpath=$out/classes:$here/src/test/resources:$out/apk:$(cat "$out/classpath.txt")
 classpath+=:$out/monitor.jar
 
 # The Java API and the JVM tests' reference mapping and tables shared with
@@ -41,6 +43,7 @@ mapfile -t tests < <(cd "$here/src/test/java" && find . -name '*Test.java' | sor
   -cp "$classpath:$IME_ANNOTATIONS_JAR" \
   "$root/java/com/zarnu/util/ImeGraphics.java" \
   "$root/tests/java/com/zarnu/util/Reference.java" \
+  "$root/tests/java/com/zarnu/util/BitmapFacts.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsColorTest.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsArrayTest.java" \
   $(find "$here/src/test/java" -name '*.java')
