@@ -307,10 +307,13 @@ public final class Bitmap {
 
     /**
      * The colour at (x, y), un-premultiplied as the release does it. From API 29 Bitmap_getPixel
-     * reads through SkBitmap::readPixels, which saturates a channel above its alpha (invalid
-     * premultiplied data) to 255 (libs/hwui/jni/Bitmap.cpp); before, it went through
-     * SkUnPreMultiply::PMColorToColor (ToColor_S32_Alpha), whose channel comes out above 255 and
-     * spills into the bits beside it.
+     * reads through SkBitmap::readPixels (libs/hwui/jni/Bitmap.cpp), whose pipeline works in
+     * float: each channel is c / 255 times 1 / (a / 255), clamped to 1, so a channel above its
+     * alpha (invalid premultiplied data) saturates to 255, then scaled by 255 and rounded to the
+     * nearest, ties to even (src/opts/SkRasterPipeline_opts.h: load_8888, unpremul, store_8888).
+     * Before, it went through SkUnPreMultiply::PMColorToColor (ToColor_S32_Alpha), an integer
+     * scale that rounds halves up, whose channel comes out above 255 and spills into the bits
+     * beside it.
      */
     private int readPixel(int x, int y) {
         int color = stored(x, y);
@@ -318,15 +321,10 @@ public final class Bitmap {
             return color;
         }
         int a = color >>> 24;
-        int r = unpremultiply(color >> 16 & 0xFF, a);
-        int g = unpremultiply(color >> 8 & 0xFF, a);
-        int b = unpremultiply(color & 0xFF, a);
-        if (Build.VERSION.SDK_INT >= 29) {
-            r = Math.min(r, 255);
-            g = Math.min(g, 255);
-            b = Math.min(b, 255);
-        }
-        return a << 24 | r << 16 | g << 8 | b;
+        boolean pipeline = Build.VERSION.SDK_INT >= 29;
+        return a << 24 | unpremultiply(color >> 16 & 0xFF, a, pipeline) << 16
+                | unpremultiply(color >> 8 & 0xFF, a, pipeline) << 8
+                | unpremultiply(color & 0xFF, a, pipeline);
     }
 
     private void writePixel(int x, int y, int color) {
@@ -478,7 +476,14 @@ public final class Bitmap {
         return (c * a + 127) / 255;
     }
 
-    private static int unpremultiply(int c, int a) {
-        return a == 0 ? 0 : (c * 255 + a / 2) / a;
+    private static int unpremultiply(int c, int a, boolean pipeline) {
+        if (a == 0) {
+            return 0;
+        }
+        if (!pipeline) {
+            return (c * 255 + a / 2) / a;
+        }
+        float v = Math.min(c * (1 / 255f) * (1 / (a * (1 / 255f))), 1f);
+        return (int) Math.rint(v * 255f);
     }
 }

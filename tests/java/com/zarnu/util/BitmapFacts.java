@@ -115,6 +115,13 @@ final class BitmapFacts {
                 () -> String.format("%08X", raw(Config.ARGB_8888, 0x40FFFFFF).getPixel(0, 0))));
         t.add(new Fact("getPixel of a channel above its alpha", 29, 99, "40FFFFFF",
                 () -> String.format("%08X", raw(Config.ARGB_8888, 0x40FFFFFF).getPixel(0, 0))));
+        // Stored bytes c c c 6 for c = 1, 3 and 5, alike in either byte order: 255 c / 6 lies
+        // halfway between two values, which getPixel rounds up before API 29 (SkUnPreMultiply)
+        // and to even from API 29 (SkRasterPipeline's unpremul and store_8888, in float).
+        t.add(new Fact("getPixel of halves", 1, 28, "062B2B2B 06808080 06D5D5D5",
+                BitmapFacts::halves));
+        t.add(new Fact("getPixel of halves", 29, 99, "062A2A2A 06808080 06D4D4D4",
+                BitmapFacts::halves));
         // One counter for the process (Skia's SkPixelRef.cpp, next_gen_id).
         t.add(new Fact("generation ids", 1, 99,
                 "copy new=true two bitmaps share=false",
@@ -201,6 +208,12 @@ final class BitmapFacts {
         return s + "alpha=" + copy.hasAlpha() + " premultiplied=" + copy.isPremultiplied()
                 + " density=" + copy.getDensity() + " mutable=" + copy.isMutable() + "/"
                 + immutable.isMutable();
+    }
+
+    private static String halves() {
+        Bitmap bitmap = raw(Config.ARGB_8888, 0x06010101, 0x06030303, 0x06050505);
+        return String.format("%08X %08X %08X",
+                bitmap.getPixel(0, 0), bitmap.getPixel(1, 0), bitmap.getPixel(2, 0));
     }
 
     private static String generationIds() {
