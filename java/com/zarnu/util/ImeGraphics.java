@@ -1,6 +1,8 @@
 package com.zarnu.util;
 
 import android.graphics.Bitmap;
+import android.graphics.ColorFilter;
+import android.graphics.ColorMatrixColorFilter;
 import android.os.Build;
 import org.jetbrains.annotations.NotNull;
 import org.jetbrains.annotations.Nullable;
@@ -13,6 +15,10 @@ import org.jetbrains.annotations.Nullable;
  * method and copy throws {@link UnsatisfiedLinkError}, so check it once and keep day colours
  * without it.
  * The package, class and method names are fixed: the library's symbols are made from them.
+ *
+ * <p>What the app draws without holding its pixels (vector icons, text, shapes, nine-patches, a
+ * whole view) takes {@link #nightColorFilter()}, which draws the same mapping as it is drawn and
+ * needs no native library.
  *
  * <p>A bitmap from {@code Resources}, {@code BitmapFactory} or {@code ImageDecoder} is converted
  * by {@link #nightCopy} and {@link #dayCopy}: it is immutable, in graphics memory or shared, and
@@ -44,6 +50,81 @@ public final class ImeGraphics {
      */
     public static boolean isAvailable() {
         return AVAILABLE;
+    }
+
+    /**
+     * Returns a colour filter that draws in night colours what is drawn through it: set it on a
+     * {@code Paint}, a {@code Drawable}, or a whole view as its layer paint. It is Java alone, so
+     * it works where the library is not loaded.
+     *
+     * <p>It is a {@link ColorMatrixColorFilter} that scales each colour channel by 680/1024 and
+     * adds -33.49609375, alpha kept. Android un-premultiplies each pixel, applies the matrix in
+     * floating point, clamps and rounds to 8 bits; the extra -0.49609375 turns that rounding into
+     * the floor of {@code max(0, floor(680 v / 1024) - 33)}.
+     * <ul>
+     *   <li><b>Opaque pixels and colours</b> come out exactly as {@link #glSetNightColor} gives
+     *       them on an sRGB target: measured for every value of every channel through {@code
+     *       drawBitmap}, a view's layer paint, {@code Paint} colours and text, on Android's own
+     *       code over Skia's CPU raster (Robolectric) at API 26 to 37.
+     *   <li><b>Translucent pixels</b> are mapped by the colour they show: within 1 of {@code
+     *       round(n(u) a / 255)} for alpha a and un-premultiplied channel u, as {@link #nightCopy}
+     *       stores them. The in-place pass maps stored values and keeps them under the alpha
+     *       instead, up to 27 levels darker on an antialiased edge.
+     *   <li><b>Colour spaces.</b> Before API 35 Skia applies the filter in the target's colour
+     *       space (measured on Robolectric's Android 12 build, which it runs at API 26 to 34):
+     *       exact on sRGB windows and bitmaps, up to 15 levels off on a Display P3 target and 57
+     *       on linear sRGB. From API 35 hwui applies it in sRGB and converts the result
+     *       (libs/hwui/ColorFilter.h), so those targets are off by their conversion: up to 9
+     *       levels here.
+     *   <li><b>Not measured:</b> API 21 to 25, whose Skia computed colour matrices its own way,
+     *       and the GPU, on which devices draw hardware-accelerated views; its colour-matrix code
+     *       may run in half precision, so expect a level either way there.
+     * </ul>
+     *
+     * @return a new filter on every call; nothing else is altered
+     */
+    public static @NotNull ColorFilter nightColorFilter() {
+        return channelMatrix(680f / 1024, -33.49609375f);
+    }
+
+    /**
+     * Returns a colour filter that draws in day colours what is drawn through it, as {@link
+     * #nightColorFilter()} draws night ones: a {@link ColorMatrixColorFilter} that scales each
+     * colour channel by 1024/680 and adds 49.2, alpha kept, for {@code min(255, floor((v + 33)
+     * 1024 / 680))}. Java alone, like the night filter.
+     * <ul>
+     *   <li><b>Opaque pixels and colours</b> come out exactly as {@link #glSetDayColor} gives
+     *       them on an sRGB target, measured as for the night filter.
+     *   <li><b>Translucent pixels</b>, up to API 35, are mapped by the colour they show: within 2
+     *       of {@code round(d(u) a / 255)}, as {@link #dayCopy} stores them.
+     *   <li><b>API 36 and later, translucent pixels:</b> hwui builds the matrix filter without
+     *       its clamp (libs/hwui/ColorFilter.h, {@code Clamp::kNo}), so a channel the day
+     *       mapping lifts past 255 stays there and, premultiplied, ends above its alpha: 46% of
+     *       the translucent samples measured at API 36 and 37, up to 105 levels in the stored
+     *       value, up to 74 levels off once drawn over grey. Opaque pixels are unaffected. No
+     *       public API keeps it valid on every path: {@code RuntimeColorFilter} (API 36) does not
+     *       run on the CPU raster, which draws without it. Keep day originals, or use {@link
+     *       #dayCopy}, for translucent assets there.
+     *   <li><b>Colour spaces:</b> before API 35 up to 121 levels off on a Display P3 target and
+     *       72 on linear sRGB; at API 35 off by the conversion alone; from API 36 the unclamped
+     *       values reach the conversion, up to 105 levels off on Display P3.
+     *   <li><b>Not measured:</b> API 21 to 25 and the GPU, as for the night filter.
+     * </ul>
+     *
+     * @return a new filter on every call; nothing else is altered
+     */
+    public static @NotNull ColorFilter dayColorFilter() {
+        return channelMatrix(1024f / 680, 49.2f);
+    }
+
+    /** Scales R, G and B by {@code scale} and adds {@code translate} (in 0 to 255), alpha kept. */
+    private static ColorFilter channelMatrix(float scale, float translate) {
+        return new ColorMatrixColorFilter(new float[] {
+            scale, 0, 0, 0, translate,
+            0, scale, 0, 0, translate,
+            0, 0, scale, 0, translate,
+            0, 0, 0, 1, 0,
+        });
     }
 
     /**

@@ -1,9 +1,12 @@
 package com.zarnu.util;
 
 import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertInstanceOf;
+import static org.junit.jupiter.api.Assertions.assertNotSame;
 import static org.junit.jupiter.api.Assertions.assertThrows;
 
 import android.graphics.Bitmap;
+import android.graphics.ColorMatrixColorFilter;
 import org.junit.jupiter.api.Tag;
 import org.junit.jupiter.api.Test;
 
@@ -11,7 +14,7 @@ import org.junit.jupiter.api.Test;
 @Tag("without-library")
 class ImeGraphicsWithoutLibraryTest {
     @Test
-    void classStaysUsableAndEveryCallThrowsUnsatisfiedLinkError() {
+    void classStaysUsableAndEveryNativeCallThrowsUnsatisfiedLinkError() {
         assertFalse(ImeGraphics.isAvailable());
         Bitmap bitmap = Bitmap.createBitmap(2, 2, Bitmap.Config.ARGB_8888);
         Bitmap recycled = Bitmap.createBitmap(2, 2, Bitmap.Config.ARGB_8888);
@@ -25,6 +28,10 @@ class ImeGraphicsWithoutLibraryTest {
                 assertThrows(UnsatisfiedLinkError.class, () -> ImeGraphics.dayCopy(source));
             }
             assertFalse(ImeGraphics.canConvertInPlace(bitmap));
+            // The filters are Java alone.
+            assertInstanceOf(ColorMatrixColorFilter.class, ImeGraphics.nightColorFilter());
+            assertInstanceOf(ColorMatrixColorFilter.class, ImeGraphics.dayColorFilter());
+            assertNotSame(ImeGraphics.nightColorFilter(), ImeGraphics.nightColorFilter());
         }
         assertFalse(ImeGraphics.isAvailable());
     }
