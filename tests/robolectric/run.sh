@@ -51,6 +51,7 @@ mapfile -t tests < <(cd "$here/src/test/java" &&
   "$root/tests/java/com/zarnu/util/BitmapFacts.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsColorTest.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsArrayTest.java" \
+  "$root/tests/java/com/zarnu/util/ImeGraphicsCopyTest.java" \
   $(find "$here/src/test/java" -name '*.java')
 classes=()
 for test in "${tests[@]}"; do

@@ -4,6 +4,7 @@ import android.graphics.Bitmap;
 import android.graphics.ColorFilter;
 import android.graphics.ColorMatrixColorFilter;
 import android.os.Build;
+import java.util.Arrays;
 import org.jetbrains.annotations.NotNull;
 import org.jetbrains.annotations.Nullable;
 
@@ -183,19 +184,36 @@ public final class ImeGraphics {
             @Nullable int[] srcColors, @Nullable int[] dstColors, int rgb);
 
     /**
-     * Returns a night copy of a bitmap: {@code source.copy(Bitmap.Config.ARGB_8888, true)},
-     * converted by {@link #glSetNight}.
+     * Returns a night copy of a bitmap: {@code source.copy(Bitmap.Config.ARGB_8888, true)} with
+     * every pixel in night colours, each mapped by the colour it shows.
+     *
+     * <p>For a pixel of the copy whose alpha is a:
+     * <ul>
+     *   <li>a = 255: each channel c becomes {@code max(0, floor(680 c / 1024) - 33)}, as {@link
+     *       #glSetNight} stores it;
+     *   <li>0 &lt; a &lt; 255: the colour {@link Bitmap#getPixel} reports for it, un-premultiplied,
+     *       goes through {@link #glSetNightColor} and is stored as {@link Bitmap#setPixel} stores
+     *       it: in a premultiplied copy each channel becomes {@code round(n(u) a / 255)}, where u
+     *       is the channel getPixel reports and n the night mapping above;
+     *   <li>a = 0: the pixel is left as it was.
+     * </ul>
+     * So a light icon's antialiased edge stays as light as its colour, as {@link
+     * #nightColorFilter()} draws it. Converting in place maps the stored values instead and keeps
+     * each channel at most a, {@code min(n(c), a)}, which darkens such an edge. Before version
+     * 2.0.0 the copies did that too.
      *
      * <p>Every bitmap the platform copies to {@link Bitmap.Config#ARGB_8888} is accepted, mutable
      * or not: {@code ARGB_8888}, {@code RGB_565}, {@code ARGB_4444} and {@code ALPHA_8}; from API
      * 26 {@code RGBA_F16} and {@link Bitmap.Config#HARDWARE}, read back from graphics memory; from
      * API 33 {@code RGBA_1010102}. The copy's density, alpha and premultiplied state are what
-     * {@link Bitmap#copy(Bitmap.Config, boolean)} gives it, and its stored values are mapped in the
-     * colour space they are in, as {@link #glSetNight} maps them. Neither the pixels of {@code
-     * source} nor its generation id ever change.
+     * {@link Bitmap#copy(Bitmap.Config, boolean)} gives it. Opaque pixels are mapped as stored, in
+     * the copy's colour space; translucent ones as getPixel reports them, in sRGB, converted back
+     * by setPixel. Neither the pixels of {@code source} nor its generation id ever change.
      *
-     * <p>It costs one copy and one pass, and reading a hardware bitmap back is slow: make copies
-     * off the UI thread and hand them over to it.
+     * <p>It costs one copy and one pass, and, for a bitmap with alpha ({@link Bitmap#hasAlpha()}),
+     * a read of every pixel through getPixels and a write of the translucent ones, which are held
+     * in the meantime (4 bytes each); reading a hardware bitmap back is slow: make copies off the UI
+     * thread and hand them over to it.
      *
      * @param source the bitmap to copy; it is not altered
      * @return a new mutable ARGB_8888 bitmap holding {@code source} in night colours, or null if
@@ -211,7 +229,11 @@ public final class ImeGraphics {
     }
 
     /**
-     * As {@link #nightCopy}, to day colours: a copy converted by {@link #glSetToDayMode}.
+     * As {@link #nightCopy}, to day colours: opaque pixels as {@link #glSetToDayMode} stores them,
+     * each channel {@code min(255, floor((c + 33) 1024 / 680))}; translucent ones as getPixel
+     * reports them, through {@link #glSetDayColor}, stored as setPixel stores them, {@code round(d(u)
+     * a / 255)} in a premultiplied copy. A 12% black shadow, {@code 0x1E000000}, becomes the grey
+     * {@code 0x1E313131} it shows, stored {@code 0x1E060606}.
      *
      * @param source the bitmap to copy; it is not altered
      * @return a new mutable ARGB_8888 bitmap holding {@code source} in day colours, or null if
@@ -259,6 +281,10 @@ public final class ImeGraphics {
         if (copy == null) {
             return null;
         }
+        // Only a bitmap with alpha can hold translucent pixels; an opaque one costs the pass alone.
+        TranslucentPixels translucent = copy.hasAlpha()
+                ? TranslucentPixels.mapped(copy, night ? Channels.NIGHT : Channels.DAY)
+                : null;
         // The pass's unlock gives a mutable bitmap a new generation id on every release: the old
         // one afterwards means the pass gave up before converting anything.
         int generation = copy.getGenerationId();
@@ -271,6 +297,99 @@ public final class ImeGraphics {
             copy.recycle();
             return null;
         }
+        if (translucent != null) {
+            translucent.writeTo(copy);
+        }
         return copy;
+    }
+
+    /** Each channel value mapped, as the library maps a grey of it. */
+    private static final class Channels {
+        static final int[] NIGHT = table(true);
+        static final int[] DAY = table(false);
+
+        private static int[] table(boolean night) {
+            int[] table = new int[256];
+            for (int v = 0; v < 256; v++) {
+                int grey = 0xFF000000 | v * 0x010101;
+                table[v] = (night ? glSetNightColor(grey) : glSetDayColor(grey)) & 0xFF;
+            }
+            return table;
+        }
+    }
+
+    /**
+     * The translucent pixels of a bitmap as getPixels reports them, each with its channels mapped,
+     * held in runs along the rows until they are written back over what the pass made of them.
+     */
+    private static final class TranslucentPixels {
+        /** Pixels read at a time: 64 KB. */
+        private static final int BATCH = 16384;
+
+        private int[] colours = new int[64];
+        private int count;
+        /** x, y and length of each run. */
+        private int[] runs = new int[48];
+        private int runCount;
+
+        static TranslucentPixels mapped(Bitmap bitmap, int[] table) {
+            TranslucentPixels pixels = new TranslucentPixels();
+            int width = bitmap.getWidth();
+            int rows = Math.max(1, Math.min(bitmap.getHeight(), BATCH / Math.max(1, width)));
+            int[] batch = new int[width * rows];
+            for (int top = 0; top < bitmap.getHeight(); top += rows) {
+                int height = Math.min(rows, bitmap.getHeight() - top);
+                bitmap.getPixels(batch, 0, width, 0, top, width, height);
+                for (int y = 0; y < height; y++) {
+                    pixels.addRow(batch, y * width, width, top + y, table);
+                }
+            }
+            return pixels;
+        }
+
+        private void addRow(int[] row, int start, int width, int y, int[] table) {
+            int runStart = -1;
+            for (int x = 0; x <= width; x++) {
+                int alpha = x < width ? row[start + x] >>> 24 : 0;
+                boolean translucent = alpha != 0 && alpha != 0xFF;
+                if (translucent) {
+                    int c = row[start + x];
+                    add(c & 0xFF000000 | table[c >>> 16 & 0xFF] << 16 | table[c >>> 8 & 0xFF] << 8
+                            | table[c & 0xFF]);
+                    if (runStart < 0) {
+                        runStart = x;
+                    }
+                } else if (runStart >= 0) {
+                    addRun(runStart, y, x - runStart);
+                    runStart = -1;
+                }
+            }
+        }
+
+        private void add(int colour) {
+            if (count == colours.length) {
+                colours = Arrays.copyOf(colours, 2 * count);
+            }
+            colours[count++] = colour;
+        }
+
+        private void addRun(int x, int y, int length) {
+            if (3 * runCount == runs.length) {
+                runs = Arrays.copyOf(runs, 2 * runs.length);
+            }
+            runs[3 * runCount] = x;
+            runs[3 * runCount + 1] = y;
+            runs[3 * runCount + 2] = length;
+            runCount++;
+        }
+
+        void writeTo(Bitmap bitmap) {
+            int offset = 0;
+            for (int i = 0; i < runCount; i++) {
+                int length = runs[3 * i + 2];
+                bitmap.setPixels(colours, offset, length, runs[3 * i], runs[3 * i + 1], length, 1);
+                offset += length;
+            }
+        }
     }
 }

@@ -1,5 +1,8 @@
 package com.zarnu.util;
 
+import android.graphics.Bitmap;
+import java.nio.ByteBuffer;
+
 /** The day and night mappings in their plain closed forms, to check the native code against. */
 final class Reference {
     private Reference() {}
@@ -33,5 +36,31 @@ final class Reference {
             result |= (premultiplied ? Math.min(c, alpha) : c) << shift;
         }
         return result;
+    }
+
+    /**
+     * What a night or day copy of a bitmap must hold, made through the platform's public API from
+     * {@code plain}, its ARGB_8888 copy: every pixel with alpha takes the colour getPixel reports,
+     * mapped, as setPixel stores it (for an opaque pixel, its stored channels mapped); a
+     * transparent pixel stays as it is.
+     */
+    static Bitmap copied(Bitmap plain, boolean night) {
+        Bitmap expected = plain.copy(Bitmap.Config.ARGB_8888, true);
+        for (int y = 0; y < expected.getHeight(); y++) {
+            for (int x = 0; x < expected.getWidth(); x++) {
+                int colour = expected.getPixel(x, y);
+                if (colour >>> 24 != 0) {
+                    expected.setPixel(x, y, night ? night(colour) : day(colour));
+                }
+            }
+        }
+        return expected;
+    }
+
+    /** The stored bytes of a bitmap's pixels, in the platform's order, premultiplied if it is. */
+    static byte[] stored(Bitmap bitmap) {
+        ByteBuffer bytes = ByteBuffer.allocate(bitmap.getRowBytes() * bitmap.getHeight());
+        bitmap.copyPixelsToBuffer(bytes);
+        return bytes.array();
     }
 }

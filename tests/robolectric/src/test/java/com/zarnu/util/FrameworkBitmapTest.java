@@ -117,7 +117,7 @@ public class FrameworkBitmapTest {
     }
 
     @Test
-    public void copiesAreTheMappingOfTheRealCopyAndLeaveTheSourceAlone() {
+    public void copiesMapTheRealCopyAndLeaveTheSourceAlone() {
         for (Source source : sources()) {
             for (boolean night : new boolean[] {true, false}) {
                 String row = source.name + (night ? ", night" : ", day");
@@ -131,9 +131,8 @@ public class FrameworkBitmapTest {
                 assertNotNull(row, copy);
                 assertTrue(row, copy.isMutable());
                 assertEquals(row, Bitmap.Config.ARGB_8888, copy.getConfig());
-                assertArrayEquals(row,
-                        converted(storedWords(plain), night, plain.isPremultiplied()),
-                        storedWords(copy));
+                assertArrayEquals(row, Reference.stored(Reference.copied(plain, night)),
+                        Reference.stored(copy));
             }
         }
     }
