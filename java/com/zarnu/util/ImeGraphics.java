@@ -65,18 +65,22 @@ public final class ImeGraphics {
      * <ul>
      *   <li><b>Opaque pixels and colours</b> come out exactly as {@link #glSetNightColor} gives
      *       them on an sRGB target: measured for every value of every channel through {@code
-     *       drawBitmap}, a view's layer paint, {@code Paint} colours and text, on Android's own
-     *       code over Skia's CPU raster (Robolectric) at API 26 to 37.
+     *       drawBitmap}, a view's layer paint (software or hardware layer, drawn on a bitmap's
+     *       canvas), {@code Paint} colours and text, on Android's own code over Skia's CPU raster
+     *       (Robolectric) at API 26 to 37.
      *   <li><b>Translucent pixels</b> are mapped by the colour they show: within 1 of {@code
-     *       round(n(u) a / 255)} for alpha a and un-premultiplied channel u, as {@link #nightCopy}
-     *       stores them. The in-place pass maps stored values and keeps them under the alpha
-     *       instead, up to 27 levels darker on an antialiased edge.
+     *       round(n(u) a / 255)} for alpha a and un-premultiplied channel u, and of what {@link
+     *       #nightCopy} stores. The in-place pass maps stored values and keeps them under the
+     *       alpha instead, up to 27 levels darker on an antialiased edge. Text is drawn as text
+     *       in the mapped colour, whose glyph edges Skia renders for that colour: alike up to API
+     *       35, within 1 from API 36.
      *   <li><b>Colour spaces.</b> Before API 35 Skia applies the filter in the target's colour
      *       space (measured on Robolectric's Android 12 build, which it runs at API 26 to 34):
      *       exact on sRGB windows and bitmaps, up to 15 levels off on a Display P3 target and 57
      *       on linear sRGB. From API 35 hwui applies it in sRGB and converts the result
-     *       (libs/hwui/ColorFilter.h), so those targets are off by their conversion: up to 9
-     *       levels here.
+     *       (libs/hwui/ColorFilter.h): at API 35 off by the conversion alone, up to 2 levels on
+     *       Display P3 and 6 on linear sRGB; from API 36, where it is unclamped, up to 9 on
+     *       Display P3.
      *   <li><b>Not measured:</b> API 21 to 25, whose Skia computed colour matrices its own way,
      *       and the GPU, on which devices draw hardware-accelerated views; its colour-matrix code
      *       may run in half precision, so expect a level either way there.
@@ -97,18 +101,20 @@ public final class ImeGraphics {
      *   <li><b>Opaque pixels and colours</b> come out exactly as {@link #glSetDayColor} gives
      *       them on an sRGB target, measured as for the night filter.
      *   <li><b>Translucent pixels</b>, up to API 35, are mapped by the colour they show: within 2
-     *       of {@code round(d(u) a / 255)}, as {@link #dayCopy} stores them.
+     *       of {@code round(d(u) a / 255)} and of what {@link #dayCopy} stores (getPixel's
+     *       rounding of u, which the filter does not make, can cross a floor). Text as for the
+     *       night filter.
      *   <li><b>API 36 and later, translucent pixels:</b> hwui builds the matrix filter without
-     *       its clamp (libs/hwui/ColorFilter.h, {@code Clamp::kNo}), so a channel the day
-     *       mapping lifts past 255 stays there and, premultiplied, ends above its alpha: 46% of
-     *       the translucent samples measured at API 36 and 37, up to 105 levels in the stored
-     *       value, up to 74 levels off once drawn over grey. Opaque pixels are unaffected. No
-     *       public API keeps it valid on every path: {@code RuntimeColorFilter} (API 36) does not
-     *       run on the CPU raster, which draws without it. Keep day originals, or use {@link
-     *       #dayCopy}, for translucent assets there.
+     *       its clamp (libs/hwui/ColorFilter.h, {@code Clamp::kNo}), so a channel the day mapping
+     *       lifts past 255 stays there and, premultiplied, ends above its alpha, adding light
+     *       where it is drawn: about half the translucent colours measured at API 36 and 37, up
+     *       to 105 levels in the stored value. Opaque pixels are unaffected. No public API keeps
+     *       it valid on every path: {@code RuntimeColorFilter} (API 36) does not run on the CPU
+     *       raster, which draws without it. Keep the day originals, or use {@link #dayCopy}, for
+     *       translucent assets there.
      *   <li><b>Colour spaces:</b> before API 35 up to 121 levels off on a Display P3 target and
-     *       72 on linear sRGB; at API 35 off by the conversion alone; from API 36 the unclamped
-     *       values reach the conversion, up to 105 levels off on Display P3.
+     *       72 on linear sRGB; at API 35 off by the conversion alone, up to 2 and 1; from API 36
+     *       the unclamped values reach the conversion, up to 105 levels off on Display P3.
      *   <li><b>Not measured:</b> API 21 to 25 and the GPU, as for the night filter.
      * </ul>
      *
@@ -212,8 +218,8 @@ public final class ImeGraphics {
      *
      * <p>It costs one copy and one pass, and, for a bitmap with alpha ({@link Bitmap#hasAlpha()}),
      * a read of every pixel through getPixels and a write of the translucent ones, which are held
-     * in the meantime (4 bytes each); reading a hardware bitmap back is slow: make copies off the UI
-     * thread and hand them over to it.
+     * in the meantime (4 bytes each). Reading a hardware bitmap back is slow. Make copies off the
+     * UI thread and hand them over to it.
      *
      * @param source the bitmap to copy; it is not altered
      * @return a new mutable ARGB_8888 bitmap holding {@code source} in night colours, or null if
@@ -231,8 +237,8 @@ public final class ImeGraphics {
     /**
      * As {@link #nightCopy}, to day colours: opaque pixels as {@link #glSetToDayMode} stores them,
      * each channel {@code min(255, floor((c + 33) 1024 / 680))}; translucent ones as getPixel
-     * reports them, through {@link #glSetDayColor}, stored as setPixel stores them, {@code round(d(u)
-     * a / 255)} in a premultiplied copy. A 12% black shadow, {@code 0x1E000000}, becomes the grey
+     * reports them, through {@link #glSetDayColor}, stored as setPixel stores them, {@code
+     * round(d(u) a / 255)} in a premultiplied copy. A 12% black shadow, {@code 0x1E000000}, becomes the grey
      * {@code 0x1E313131} it shows, stored {@code 0x1E060606}.
      *
      * @param source the bitmap to copy; it is not altered

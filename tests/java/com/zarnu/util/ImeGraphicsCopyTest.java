@@ -68,10 +68,13 @@ public class ImeGraphicsCopyTest {
                 source.setPixels(colours, 0, size[0], 0, 0, size[0], size[1]);
                 Bitmap plain = source.copy(Bitmap.Config.ARGB_8888, true);
                 for (boolean night : new boolean[] {true, false}) {
-                    Bitmap copy = night ? ImeGraphics.nightCopy(source) : ImeGraphics.dayCopy(source);
-                    assertArrayEquals(size[0] + "x" + size[1] + (premultiplied ? "" : " unpremultiplied")
-                            + (night ? ", night" : ", day"),
-                            Reference.stored(Reference.copied(plain, night)), Reference.stored(copy));
+                    Bitmap copy =
+                            night ? ImeGraphics.nightCopy(source) : ImeGraphics.dayCopy(source);
+                    String row = size[0] + "x" + size[1]
+                            + (premultiplied ? "" : " unpremultiplied") + (night ? ", night" : ", day");
+                    assertArrayEquals(row,
+                            Reference.storedWords(Reference.copied(plain, night)),
+                            Reference.storedWords(copy));
                 }
             }
         }

@@ -2,6 +2,7 @@ package com.zarnu.util;
 
 import android.graphics.Bitmap;
 import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
 
 /** The day and night mappings in their plain closed forms, to check the native code against. */
 final class Reference {
@@ -57,10 +58,17 @@ final class Reference {
         return expected;
     }
 
-    /** The stored bytes of a bitmap's pixels, in the platform's order, premultiplied if it is. */
-    static byte[] stored(Bitmap bitmap) {
-        ByteBuffer bytes = ByteBuffer.allocate(bitmap.getRowBytes() * bitmap.getHeight());
+    /**
+     * A bitmap's stored pixels as native-order words, premultiplied where it is: 0xAABBGGRR on a
+     * device, 0xAARRGGBB under Robolectric on x86-64, whose Skia keeps B, G, R, A.
+     */
+    static int[] storedWords(Bitmap bitmap) {
+        ByteBuffer bytes = ByteBuffer.allocate(bitmap.getRowBytes() * bitmap.getHeight())
+                .order(ByteOrder.nativeOrder());
         bitmap.copyPixelsToBuffer(bytes);
-        return bytes.array();
+        bytes.rewind();
+        int[] words = new int[bytes.capacity() / 4];
+        bytes.asIntBuffer().get(words);
+        return words;
     }
 }

@@ -9,8 +9,6 @@ import android.graphics.Bitmap;
 import android.graphics.BitmapFactory;
 import android.os.Build;
 import java.io.ByteArrayOutputStream;
-import java.nio.ByteBuffer;
-import java.nio.ByteOrder;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.SplittableRandom;
@@ -95,17 +93,6 @@ public class FrameworkBitmapTest {
         return pixels;
     }
 
-    /** An ARGB_8888 bitmap's stored words, alpha in the top byte in either byte order. */
-    private static int[] storedWords(Bitmap bitmap) {
-        ByteBuffer bytes =
-                ByteBuffer.allocate(bitmap.getByteCount()).order(ByteOrder.nativeOrder());
-        bitmap.copyPixelsToBuffer(bytes);
-        bytes.rewind();
-        int[] words = new int[bitmap.getByteCount() / 4];
-        bytes.asIntBuffer().get(words);
-        return words;
-    }
-
     /** What the pass must make of stored words: clamped where the flags say premultiplied. */
     private static int[] converted(int[] words, boolean night, boolean premultiplied) {
         boolean clamp = sdk() < 30 || premultiplied;
@@ -131,8 +118,8 @@ public class FrameworkBitmapTest {
                 assertNotNull(row, copy);
                 assertTrue(row, copy.isMutable());
                 assertEquals(row, Bitmap.Config.ARGB_8888, copy.getConfig());
-                assertArrayEquals(row, Reference.stored(Reference.copied(plain, night)),
-                        Reference.stored(copy));
+                assertArrayEquals(row, Reference.storedWords(Reference.copied(plain, night)),
+                        Reference.storedWords(copy));
             }
         }
     }
@@ -149,11 +136,12 @@ public class FrameworkBitmapTest {
             assertEquals(source.name, argb8888 && (bitmap.isMutable() || sdk() < 30),
                     ImeGraphics.canConvertInPlace(bitmap));
             int[] before = pixels(bitmap);
-            int[] words = argb8888 ? storedWords(bitmap) : null;
+            int[] words = argb8888 ? Reference.storedWords(bitmap) : null;
             ImeGraphics.glSetNight(bitmap);
             if (argb8888) {
                 assertArrayEquals(source.name,
-                        converted(words, true, bitmap.isPremultiplied()), storedWords(bitmap));
+                        converted(words, true, bitmap.isPremultiplied()),
+                        Reference.storedWords(bitmap));
             } else {
                 assertArrayEquals(source.name, before, pixels(bitmap));
             }
@@ -190,14 +178,14 @@ public class FrameworkBitmapTest {
                         bitmap.setHasAlpha(false);
                     }
                     bitmap.setPixels(colours, 0, size[0], 0, 0, size[0], size[1]);
-                    int[] words = storedWords(bitmap);
+                    int[] words = Reference.storedWords(bitmap);
                     if (night) {
                         ImeGraphics.glSetNight(bitmap);
                     } else {
                         ImeGraphics.glSetToDayMode(bitmap);
                     }
                     assertArrayEquals(row, converted(words, night, bitmap.isPremultiplied()),
-                            storedWords(bitmap));
+                            Reference.storedWords(bitmap));
                 }
             }
         }
