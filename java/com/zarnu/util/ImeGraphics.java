@@ -332,43 +332,53 @@ public final class ImeGraphics {
         /** Pixels read at a time: 64 KB. */
         private static final int BATCH = 16384;
 
+        private final int width;
         private int[] colours = new int[64];
         private int count;
         /** x, y and length of each run. */
         private int[] runs = new int[48];
         private int runCount;
 
+        private TranslucentPixels(int width) {
+            this.width = width;
+        }
+
         static TranslucentPixels mapped(Bitmap bitmap, int[] table) {
-            TranslucentPixels pixels = new TranslucentPixels();
             int width = bitmap.getWidth();
-            int rows = Math.max(1, Math.min(bitmap.getHeight(), BATCH / Math.max(1, width)));
+            int height = bitmap.getHeight();
+            TranslucentPixels pixels = new TranslucentPixels(width);
+            int rows = Math.max(1, Math.min(height, BATCH / Math.max(1, width)));
             int[] batch = new int[width * rows];
-            for (int top = 0; top < bitmap.getHeight(); top += rows) {
-                int height = Math.min(rows, bitmap.getHeight() - top);
-                bitmap.getPixels(batch, 0, width, 0, top, width, height);
-                for (int y = 0; y < height; y++) {
-                    pixels.addRow(batch, y * width, width, top + y, table);
+            for (int top = 0; top < height; top += rows) {
+                int read = Math.min(rows, height - top);
+                bitmap.getPixels(batch, 0, width, 0, top, width, read);
+                for (int y = 0; y < read; y++) {
+                    pixels.addRow(batch, y * width, top + y, table);
                 }
             }
             return pixels;
         }
 
-        private void addRow(int[] row, int start, int width, int y, int[] table) {
-            int runStart = -1;
-            for (int x = 0; x <= width; x++) {
-                int alpha = x < width ? row[start + x] >>> 24 : 0;
-                boolean translucent = alpha != 0 && alpha != 0xFF;
-                if (translucent) {
+        private static boolean translucent(int colour) {
+            int alpha = colour >>> 24;
+            return alpha != 0 && alpha != 0xFF;
+        }
+
+        private void addRow(int[] row, int start, int y, int[] table) {
+            int x = 0;
+            while (x < width) {
+                if (!translucent(row[start + x])) {
+                    x++;
+                    continue;
+                }
+                int first = x;
+                do {
                     int c = row[start + x];
                     add(c & 0xFF000000 | table[c >>> 16 & 0xFF] << 16 | table[c >>> 8 & 0xFF] << 8
                             | table[c & 0xFF]);
-                    if (runStart < 0) {
-                        runStart = x;
-                    }
-                } else if (runStart >= 0) {
-                    addRun(runStart, y, x - runStart);
-                    runStart = -1;
-                }
+                    x++;
+                } while (x < width && translucent(row[start + x]));
+                addRun(first, y, x - first);
             }
         }
 
@@ -389,11 +399,17 @@ public final class ImeGraphics {
             runCount++;
         }
 
+        /**
+         * Writes each run from an array a row long: a VM may copy the whole array it is handed on
+         * every call, which for all the held colours would cost far more than the run.
+         */
         void writeTo(Bitmap bitmap) {
+            int[] run = new int[width];
             int offset = 0;
             for (int i = 0; i < runCount; i++) {
                 int length = runs[3 * i + 2];
-                bitmap.setPixels(colours, offset, length, runs[3 * i], runs[3 * i + 1], length, 1);
+                System.arraycopy(colours, offset, run, 0, length);
+                bitmap.setPixels(run, 0, length, runs[3 * i], runs[3 * i + 1], length, 1);
                 offset += length;
             }
         }
