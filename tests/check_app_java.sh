@@ -3,9 +3,9 @@
 # compiler, ProGuard and Android's API 21 classes that tests/jvm-tools/pom.xml
 # names (Maven fetches them from Maven Central once, and copies them afresh on
 # every run, so that no other version lingers):
-# - ImeGraphics.java compiles against Android's own API 21 classes, the
-#   minimum SDK's: javac knows no API levels, but a name that came later is
-#   missing there;
+# - ImeGraphics.java, and the sample keyboard against the archive's class,
+#   compile against Android's own API 21 classes, the minimum SDK's: javac
+#   knows no API levels, but a name that came later is missing there;
 # - every java and kotlin block of README.md compiles against classes.jar and
 #   API 21, in a class that extends tests/snippets/ReadmeSnippets.java (an
 #   input method with the names the snippets make up) with the imports below:
@@ -41,10 +41,13 @@ kotlinc() {
     -jvm-target 1.8 -classpath "$1:$(echo "$tools"/lib/kotlin-stdlib-[0-9]*.jar)" "${@:2}" 2>&1
 }
 
-mkdir "$dir/api21"
+mkdir "$dir/api21" "$dir/sample"
 javac -nowarn --release 8 -implicit:none -d "$dir/api21" \
   -classpath "$android:$IME_ANNOTATIONS_JAR" "$root/java/com/zarnu/util/ImeGraphics.java" ||
   fail "ImeGraphics.java uses an API that Android 5.0 (API 21) lacks"
+javac -nowarn --release 8 -d "$dir/sample" -classpath "$classes:$android" \
+  $(find "$root/samples" -name '*.java') ||
+  fail "the sample keyboard uses an API that Android 5.0 (API 21) lacks"
 
 # Each block goes into its own SnippetLINE.java or .kt, everything before it
 # on the first line and the block itself from the README's own line on, so
@@ -174,4 +177,4 @@ if ((failures)); then
   echo "$aar: $failures problem(s)"
   exit 1
 fi
-echo "$aar: ImeGraphics.java builds on API 21; README's $(wc -w <<<"$java_blocks") java and $(wc -w <<<"$kotlin_blocks") kotlin blocks compile; Kotlin sees the nullability; ProGuard keeps the binding with proguard.txt alone"
+echo "$aar: ImeGraphics.java and the sample keyboard build on API 21; README's $(wc -w <<<"$java_blocks") java and $(wc -w <<<"$kotlin_blocks") kotlin blocks compile; Kotlin sees the nullability; ProGuard keeps the binding with proguard.txt alone"

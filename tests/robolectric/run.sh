@@ -35,7 +35,8 @@ classpath=$out/classes:$here/src/test/resources:$out/apk:$(cat "$out/classpath.t
 classpath+=:$out/monitor.jar
 
 # The Java API and the JVM tests' reference mapping and tables shared with
-# the host backend, compiled with the module's own tests.
+# the host backend, compiled with the module's own tests and the sample
+# keyboard's code (its resources are in the apk).
 rm -rf "$out/classes"
 mkdir "$out/classes"
 # Every concrete class of the module with a test in it runs, whatever its
@@ -52,7 +53,7 @@ mapfile -t tests < <(cd "$here/src/test/java" &&
   "$root/tests/java/com/zarnu/util/ImeGraphicsColorTest.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsArrayTest.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsCopyTest.java" \
-  $(find "$here/src/test/java" -name '*.java')
+  $(find "$root/samples/keyboard/java" "$here/src/test/java" -name '*.java')
 classes=()
 for test in "${tests[@]}"; do
   test=${test#./}
