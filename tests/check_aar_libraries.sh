@@ -6,8 +6,8 @@
 # under qemu-user, and both x86 ABIs again on the oldest CPU their ABI allows.
 # Then, for each ABI, builds an app's native library against the archive's
 # Prefab package as an app's build does (tests/consumer/), which must link
-# with every name defined, need libime_graphics.so, and refuse a version 2.0
-# (which a decoy outside the Prefab packages offers), and runs the tests again
+# with every name defined, need libime_graphics.so, and refuse the next major
+# version (which a decoy outside the Prefab packages offers), and runs the tests again
 # with the four C++ routines called through it. Builds the x86_64 app once
 # more with the library's sources added by add_subdirectory.
 # Usage: check_aar_libraries.sh AAR
@@ -20,6 +20,8 @@ libs=$(mktemp -d)
 trap 'rm -rf "$libs"' EXIT
 (cd "$libs" && jar --extract --file "$aar")
 min_sdk=$(sed -n 's/.*android:minSdkVersion="\([0-9]*\)".*/\1/p' "$libs/AndroidManifest.xml")
+major=$(sed -n 's/.*"version": "\([0-9]*\)\..*/\1/p' "$libs/prefab/prefab.json")
+too_new=$((major + 1)).0
 
 # Builds the harness for an ABI into build/aar-tests-ABI, unoptimised: its
 # runs take a second, its compilation most of the time.
@@ -58,8 +60,8 @@ build_app() {
   fi
   readelf -dW "$out/build/libapp.so" | grep -q 'NEEDED.*\[libime_graphics\.so\]' ||
     fail "the $abi app does not need libime_graphics.so"
-  if "${configure[@]}" -DIME_GRAPHICS_WANTED=2.0 >/dev/null 2>&1; then
-    fail "the $abi app finds a version 2.0: the Prefab package claims it, or the decoy was found"
+  if "${configure[@]}" -DIME_GRAPHICS_WANTED="$too_new" >/dev/null 2>&1; then
+    fail "the $abi app finds a version $too_new: the Prefab package claims it, or the decoy was found"
   fi
 }
 
