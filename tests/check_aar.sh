@@ -55,7 +55,9 @@ grep -q 'package="com.zarnu.util"' "$dir/AndroidManifest.xml" ||
 min_sdk=$(sed -n 's/.*android:minSdkVersion="\([0-9]*\)".*/\1/p' "$dir/AndroidManifest.xml")
 [[ $min_sdk ]] || { fail "manifest names no minimum SDK"; min_sdk=0; }
 
-[[ $(files "$dir/classes.jar") == com/zarnu/util/ImeGraphics.class ]] ||
+# ImeGraphics and the classes nested in it, nothing else.
+files "$dir/classes.jar" | grep -qx 'com/zarnu/util/ImeGraphics.class' &&
+  ! files "$dir/classes.jar" | grep -qvx 'com/zarnu/util/ImeGraphics\(\$[A-Za-z]*\)\?\.class' ||
   fail "classes.jar holds $(files "$dir/classes.jar" | tr '\n' ' ')"
 (cd "$dir" && jar --extract --file classes.jar)
 major=$(od -An -tu1 -j6 -N2 "$dir/com/zarnu/util/ImeGraphics.class" |
@@ -72,12 +74,14 @@ nullability=$(javap -v -cp "$dir" com.zarnu.util.ImeGraphics | awk '
   where && /^ +org\.jetbrains\.annotations\./ {
     print method, where == "result" ? "result" : "argument " position, $1 }' | sort)
 expected_nullability="canConvertInPlace argument 0 org.jetbrains.annotations.Nullable
+dayColorFilter result org.jetbrains.annotations.NotNull
 dayCopy argument 0 org.jetbrains.annotations.NotNull
 dayCopy result org.jetbrains.annotations.Nullable
 glChangeColor argument 0 org.jetbrains.annotations.Nullable
 glChangeColor argument 1 org.jetbrains.annotations.Nullable
 glSetNight argument 0 org.jetbrains.annotations.Nullable
 glSetToDayMode argument 0 org.jetbrains.annotations.Nullable
+nightColorFilter result org.jetbrains.annotations.NotNull
 nightCopy argument 0 org.jetbrains.annotations.NotNull
 nightCopy result org.jetbrains.annotations.Nullable"
 [[ $nullability == "$expected_nullability" ]] ||
