@@ -28,15 +28,7 @@ for need in "$out/classpath.txt" "$out/monitor.jar" "$out/apk" \
 done
 java=/usr/lib/jvm/java-17-openjdk-amd64/bin
 if [[ $sdk -ge 36 ]]; then
-  java=
-  shopt -s nullglob
-  for release in /usr/lib/jvm/*/release; do
-    major=$(sed -n 's/^JAVA_VERSION="\([0-9]*\).*/\1/p' "$release")
-    if [[ -n $major && $major -ge 21 && -x ${release%release}bin/java ]]; then
-      java=${release%release}bin
-      break
-    fi
-  done
+  java=$(java21_bin)
   if [[ -z $java ]]; then
     echo "copy_bench.sh: SDK $sdk needs Java 21 or later; /usr/lib/jvm has none" >&2
     exit 1

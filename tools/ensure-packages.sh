@@ -39,3 +39,16 @@ IME_ROBOLECTRIC_PACKAGES=(maven aapt android-framework-res)
 # What ./package needs beyond the build: the zip writer, and Maven to resolve
 # the release from the repository it writes.
 IME_RELEASE_PACKAGES=(python3 maven libmaven-dependency-plugin-java)
+# The Robolectric tier's SDKs 36 and 37 need Java 21 or later: prints the bin
+# folder of the first such JDK under /usr/lib/jvm, or nothing.
+java21_bin() {
+  local release major
+  for release in /usr/lib/jvm/*/release; do
+    [[ -e $release ]] || continue
+    major=$(sed -n 's/^JAVA_VERSION="\([0-9]*\).*/\1/p' "$release")
+    if [[ -n $major && $major -ge 21 && -x ${release%release}bin/java ]]; then
+      echo "${release%release}bin"
+      return
+    fi
+  done
+}

@@ -15,15 +15,7 @@ source "$root/tools/ensure-packages.sh"
 ensure_packages "${IME_BUILD_PACKAGES[@]}" "${IME_ROBOLECTRIC_PACKAGES[@]}"
 out=$build/robolectric
 java17=/usr/lib/jvm/java-17-openjdk-amd64/bin
-java21=
-shopt -s nullglob
-for release in /usr/lib/jvm/*/release; do
-  major=$(sed -n 's/^JAVA_VERSION="\([0-9]*\).*/\1/p' "$release")
-  if [[ -n $major && $major -ge 21 && -x ${release%release}bin/java ]]; then
-    java21=${release%release}bin
-    break
-  fi
-done
+java21=$(java21_bin)
 
 mvn -B -q -Dstyle.color=never -f "$here/pom.xml" -Dout="$out" initialize
 # androidx.test's monitor comes as an Android library archive; the classes
