@@ -6,6 +6,7 @@
 # - ImeGraphics.java, and the sample keyboard against the archive's class,
 #   compile against Android's own API 21 classes, the minimum SDK's: javac
 #   knows no API levels, but a name that came later is missing there;
+# - the README's whole-view recipe is, line for line, the sample keyboard's;
 # - every java and kotlin block of README.md compiles against classes.jar and
 #   API 21, in a class that extends tests/snippets/ReadmeSnippets.java (an
 #   input method with the names the snippets make up) with the imports below:
@@ -97,6 +98,15 @@ if [[ $java_blocks ]] && ! report=$(javac -nowarn --release 8 -d "$dir/snippets/
   fail "a java block of README.md does not compile:"
   readme <<<"$report"
 fi
+
+# The README's whole-view recipe is the sample keyboard's, which the
+# Robolectric tier runs: each of its lines of code stands in NightKeyboard.java.
+sample=$root/samples/keyboard/java/com/zarnu/sample/NightKeyboard.java
+while read -r line; do
+  grep -qF -- "$line" "$sample" || fail "README.md's whole-view line is not the sample's: $line"
+done < <(awk '/^## The whole keyboard at night/ { on = 1 }
+    on && /^```java/ { code = 1; next } code && /^```/ { exit } code' "$root/README.md" |
+  sed -E 's#[[:space:]]*//.*$##; s/^[[:space:]]+//' | grep -v '^$')
 
 # Taken as nullable and with null arguments, the API compiles; taken as
 # non-null, or with a null source, each line fails.
