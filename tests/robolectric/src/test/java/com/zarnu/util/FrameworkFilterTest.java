@@ -132,7 +132,10 @@ public class FrameworkFilterTest {
         }
     }
 
-    /** How a filtered render differs from the mapping of its plain render. */
+    /**
+     * How a filtered render differs from the mapping of its plain render. A stored word lines up
+     * with a colour int here: Skia on x86-64 keeps B, G, R, A, read as 0xAARRGGBB.
+     */
     private static final class Difference {
         int opaqueMismatches;
         /** Largest distance of a translucent pixel's stored channel from round(f(u) a / 255). */
