@@ -2,8 +2,9 @@ package android.graphics;
 
 /**
  * Host stand-in for the platform's ColorMatrixColorFilter: it takes the 4 x 5 matrix, refusing
- * fewer than 20 values as the platform does. Nothing on the host draws through it; the Robolectric
- * tier holds the library's filters to Android's own drawing.
+ * fewer than 20 values, as graphics/java/android/graphics/ColorMatrixColorFilter.java does (a
+ * rule modelled from that source; no test gives it fewer). Nothing on the host draws through it;
+ * the Robolectric tier holds the library's filters to Android's own drawing.
  */
 public class ColorMatrixColorFilter extends ColorFilter {
     public ColorMatrixColorFilter(float[] array) {
