@@ -205,6 +205,12 @@ public final class Bitmap {
             throw new IllegalArgumentException("Hardware bitmaps are always immutable");
         }
         if (mCopyFails) {
+            // Before API 26 Bitmap_copy's JavaPixelAllocator takes the pixels from the Java heap
+            // (GraphicsJNI::allocateJavaPixelRef), which throws when it is full; from 26 its
+            // HeapAllocator's failed calloc makes it return null.
+            if (Build.VERSION.SDK_INT < 26) {
+                throw new OutOfMemoryError("Failed to allocate a copy's pixels");
+            }
             return null;
         }
         Bitmap copy = new Bitmap(mWidth, mHeight, config, mWidth * config.bytesPerPixel, 0);

@@ -73,7 +73,7 @@ public final class BitmapTestHooks {
         bitmap.mLockResult = result;
     }
 
-    /** Makes copy() of the bitmap return null, as it does when the allocation fails. */
+    /** Makes copy() of the bitmap fail as a failed allocation does: null, or before API 26 OutOfMemoryError. */
     public static void failCopies(Bitmap bitmap) {
         bitmap.mCopyFails = true;
     }

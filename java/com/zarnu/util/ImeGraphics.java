@@ -223,8 +223,10 @@ public final class ImeGraphics {
      *
      * @param source the bitmap to copy; it is not altered
      * @return a new mutable ARGB_8888 bitmap holding {@code source} in night colours, or null if
-     *     {@code copy} returned null (no memory, or a conversion the platform does not make) or the
-     *     pass converted nothing; never a copy left in day colours
+     *     memory ran out (at every level: before API 26 {@code copy} throws {@link
+     *     OutOfMemoryError} where it later returns null, and that error is not passed on),
+     *     {@code copy} made no such conversion, or the pass converted nothing; never a copy left
+     *     in day colours
      * @throws UnsatisfiedLinkError if the library is not loaded, before anything is checked or
      *     copied
      * @throws NullPointerException if {@code source} is null
@@ -243,7 +245,7 @@ public final class ImeGraphics {
      *
      * @param source the bitmap to copy; it is not altered
      * @return a new mutable ARGB_8888 bitmap holding {@code source} in day colours, or null if
-     *     {@code copy} returned null or the pass converted nothing
+     *     memory ran out, {@code copy} made no such conversion, or the pass converted nothing
      * @throws UnsatisfiedLinkError if the library is not loaded, before anything is checked or
      *     copied
      * @throws NullPointerException if {@code source} is null
@@ -283,14 +285,27 @@ public final class ImeGraphics {
         if (source == null) {
             throw new NullPointerException("source");
         }
-        Bitmap copy = source.copy(Bitmap.Config.ARGB_8888, true);
-        if (copy == null) {
+        Bitmap copy = null;
+        TranslucentPixels translucent;
+        try {
+            copy = source.copy(Bitmap.Config.ARGB_8888, true);
+            if (copy == null) {
+                return null;
+            }
+            // Only a bitmap with alpha can hold translucent pixels; an opaque one costs the pass
+            // alone.
+            translucent = copy.hasAlpha()
+                    ? TranslucentPixels.mapped(copy, night ? Channels.NIGHT : Channels.DAY)
+                    : null;
+        } catch (OutOfMemoryError e) {
+            // Before API 26 copy() takes the pixels from the Java heap and throws when it is full,
+            // where from 26 it returns null: out of memory is null at every level, as is a
+            // translucent bitmap too large to hold.
+            if (copy != null) {
+                copy.recycle();
+            }
             return null;
         }
-        // Only a bitmap with alpha can hold translucent pixels; an opaque one costs the pass alone.
-        TranslucentPixels translucent = copy.hasAlpha()
-                ? TranslucentPixels.mapped(copy, night ? Channels.NIGHT : Channels.DAY)
-                : null;
         // The pass's unlock gives a mutable bitmap a new generation id on every release: the old
         // one afterwards means the pass gave up before converting anything.
         int generation = copy.getGenerationId();
