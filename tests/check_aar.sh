@@ -2,7 +2,7 @@
 # Checks an Android library archive as an app's build would take it: exactly
 # the expected entries, every zip in it written reproducibly, the manifest's
 # package and minimum SDK, a classes.jar of the one class in Java 8 bytecode
-# or older with the nullability annotations Kotlin reads, rules that keep the
+# or older with the annotations Kotlin and lint read, rules that keep the
 # native methods, an empty R.txt, each ABI's
 # library as the device requires it for that minimum SDK, stripped, and the
 # Prefab package as Prefab reads it: its metadata by schema 1, the public
@@ -63,30 +63,48 @@ files "$dir/classes.jar" | grep -qx 'com/zarnu/util/ImeGraphics.class' &&
 major=$(od -An -tu1 -j6 -N2 "$dir/com/zarnu/util/ImeGraphics.class" |
   awk '{ print $1 * 256 + $2 }')
 ((major <= 52)) || fail "class file version $major is newer than Java 8 (52)"
-# Kotlin reads JetBrains' annotations from the class file, as javap prints
-# them: the method's own for its result, the parameter's for each argument.
-nullability=$(javap -v -cp "$dir" com.zarnu.util.ImeGraphics | awk '
+# Kotlin reads the nullability, and lint the colour ints and threads, from
+# androidx.annotation's annotations in the class file, as javap prints them
+# (their retention is CLASS, so invisible at run time): the method's own for
+# its result and thread, the parameter's for each argument.
+annotations=$(javap -v -cp "$dir" com.zarnu.util.ImeGraphics | awk '
   /^  [a-z].*\(.*\);$/ { method = $0; sub(/\(.*/, "", method); sub(/.* /, "", method) }
   /^    [A-Z]/ { where = "" }
-  /^    RuntimeInvisibleAnnotations:$/ { where = "result" }
+  /^    RuntimeInvisibleAnnotations:$/ { where = "method" }
   /^    RuntimeInvisibleParameterAnnotations:$/ { where = "argument" }
   /^      parameter [0-9]+:$/ { position = $2; sub(/:/, "", position) }
-  where && /^ +org\.jetbrains\.annotations\./ {
-    print method, where == "result" ? "result" : "argument " position, $1 }' | sort)
-expected_nullability="canConvertInPlace argument 0 org.jetbrains.annotations.Nullable
-dayColorFilter result org.jetbrains.annotations.NotNull
-dayCopy argument 0 org.jetbrains.annotations.NotNull
-dayCopy result org.jetbrains.annotations.Nullable
-glChangeColor argument 0 org.jetbrains.annotations.Nullable
-glChangeColor argument 1 org.jetbrains.annotations.Nullable
-glSetNight argument 0 org.jetbrains.annotations.Nullable
-glSetToDayMode argument 0 org.jetbrains.annotations.Nullable
-nightColorFilter result org.jetbrains.annotations.NotNull
-nightCopy argument 0 org.jetbrains.annotations.NotNull
-nightCopy result org.jetbrains.annotations.Nullable"
-[[ $nullability == "$expected_nullability" ]] ||
-  fail "nullability annotations differ: $(diff <(echo "$expected_nullability") \
-    <(echo "$nullability") | grep '^[<>]' | tr '\n' ' ')"
+  where && /^ +[a-z][a-z0-9_]*\.[A-Za-z0-9_.$]+$/ {
+    print method, where == "method" ? "method" : "argument " position, $1 }' | sort)
+expected_annotations="canConvertInPlace argument 0 androidx.annotation.Nullable
+canConvertInPlace method androidx.annotation.AnyThread
+dayColorFilter method androidx.annotation.AnyThread
+dayColorFilter method androidx.annotation.NonNull
+dayCopy argument 0 androidx.annotation.NonNull
+dayCopy method androidx.annotation.Nullable
+dayCopy method androidx.annotation.WorkerThread
+glChangeColor argument 0 androidx.annotation.ColorInt
+glChangeColor argument 0 androidx.annotation.Nullable
+glChangeColor argument 1 androidx.annotation.ColorInt
+glChangeColor argument 1 androidx.annotation.Nullable
+glChangeColor argument 2 androidx.annotation.ColorInt
+glChangeColor method androidx.annotation.AnyThread
+glSetDayColor argument 0 androidx.annotation.ColorInt
+glSetDayColor method androidx.annotation.AnyThread
+glSetDayColor method androidx.annotation.ColorInt
+glSetNight argument 0 androidx.annotation.Nullable
+glSetNightColor argument 0 androidx.annotation.ColorInt
+glSetNightColor method androidx.annotation.AnyThread
+glSetNightColor method androidx.annotation.ColorInt
+glSetToDayMode argument 0 androidx.annotation.Nullable
+isAvailable method androidx.annotation.AnyThread
+nightColorFilter method androidx.annotation.AnyThread
+nightColorFilter method androidx.annotation.NonNull
+nightCopy argument 0 androidx.annotation.NonNull
+nightCopy method androidx.annotation.Nullable
+nightCopy method androidx.annotation.WorkerThread"
+[[ $annotations == "$expected_annotations" ]] ||
+  fail "annotations differ: $(diff <(echo "$expected_annotations") \
+    <(echo "$annotations") | grep '^[<>]' | tr '\n' ' ')"
 
 tr -s ' \n' ' ' <"$dir/proguard.txt" |
   grep -q -- '-keep class com.zarnu.util.ImeGraphics { native <methods>; }' ||

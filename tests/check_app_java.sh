@@ -25,6 +25,7 @@ aar=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 source "$root/tools/ensure-packages.sh"
+ensure_annotations || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 dir=$(mktemp -d)
@@ -174,7 +175,7 @@ shrink() {
 }
 shrink "$dir/kept.jar" -include "$dir/aar/proguard.txt" &
 kept=$!
-shrink "$dir/bare.jar" -dontwarn 'org.jetbrains.annotations.**' &
+shrink "$dir/bare.jar" -dontwarn 'androidx.annotation.**' &
 bare=$!
 wait $kept || fail "ProGuard failed with proguard.txt"
 wait $bare || fail "ProGuard failed without proguard.txt"

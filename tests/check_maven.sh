@@ -75,7 +75,7 @@ min_sdk=$(sed -n 's/.*android:minSdkVersion="\([0-9]*\)".*/\1/p' "$dir/AndroidMa
 for said in $(grep -o 'from API [0-9]*' "$pom" | sed 's/.* //'); do
   [[ $said == "$min_sdk" ]] || fail "POM says from API $said, the archive's manifest $min_sdk"
 done
-# Its nullability annotations are for compilers only: an app gets the archive
+# Its annotations are for compilers and lint only: an app gets the archive
 # and nothing else.
 grep -q '<dependencies>' "$pom" && fail "POM declares dependencies, which the archive has none of"
 # Gradle's dynamic versions (1.+) choose from the metadata's list.

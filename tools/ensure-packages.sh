@@ -18,12 +18,23 @@ ensure_packages() {
       apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What every build of the library needs; the last is JetBrains' nullability
-# annotations, org.jetbrains:annotations:23.0.0 as Maven Central has it.
+# What every build of the library needs; Maven fetches the annotations below.
 IME_BUILD_PACKAGES=(cmake ninja-build g++ binutils
   android-libnativehelper-dev android-platform-frameworks-native-headers
-  openjdk-17-jdk-headless libjetbrains-annotations-java)
-IME_ANNOTATIONS_JAR=/usr/share/java/org.jetbrains.annotations-java8.jar
+  openjdk-17-jdk-headless maven)
+# The class path ImeGraphics.java is compiled with beside Android's classes,
+# for its annotations, which no app needs at run time: androidx.annotation's
+# jar and the Kotlin standard library it names. ensure_annotations copies the
+# versions tools/annotations/pom.xml pins there from Maven Central (or Maven's
+# local repository), afresh on every call, so that no other lingers.
+IME_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+IME_ANNOTATIONS_JAR=$IME_ROOT/build/annotations/annotation.jar:$IME_ROOT/build/annotations/kotlin-stdlib.jar
+ensure_annotations() {
+  local log
+  log=$(mvn -q -B -f "$IME_ROOT/tools/annotations/pom.xml" \
+    -Dout="$IME_ROOT/build/annotations" dependency:copy@annotations 2>&1) ||
+    { echo "$log" >&2; echo "Maven could not fetch androidx.annotation" >&2; return 1; }
+}
 # Android's toolchain as the NDK has it: clang and lld with Android targets,
 # of the one LLVM version cmake/llvm.cmake names.
 IME_LLVM_VERSION=$(sed -n 's/^set(IME_LLVM_VERSION \([0-9]*\))$/\1/p' \

@@ -4,9 +4,12 @@ import android.graphics.Bitmap;
 import android.graphics.ColorFilter;
 import android.graphics.ColorMatrixColorFilter;
 import android.os.Build;
+import androidx.annotation.AnyThread;
+import androidx.annotation.ColorInt;
+import androidx.annotation.NonNull;
+import androidx.annotation.Nullable;
+import androidx.annotation.WorkerThread;
 import java.util.Arrays;
-import org.jetbrains.annotations.NotNull;
-import org.jetbrains.annotations.Nullable;
 
 /**
  * Day and night conversion of colours, bitmaps and colour arrays, done natively.
@@ -26,8 +29,9 @@ import org.jetbrains.annotations.Nullable;
  * converting it in place would not show or would change every drawable that shares it. Convert in
  * place only a bitmap the app made itself and {@link #canConvertInPlace} accepts.
  *
- * <p>Kotlin reads the nullability of the copies and arguments from JetBrains' annotations, which
- * are kept in the class file for compilers only: an app needs no library for them.
+ * <p>Its androidx.annotation annotations give Kotlin the nullability of the copies and arguments,
+ * and lint the colour ints and threads; they are kept in the class file for compilers only: an
+ * app needs no library for them.
  */
 public final class ImeGraphics {
     private static final boolean AVAILABLE = load();
@@ -49,6 +53,7 @@ public final class ImeGraphics {
      * @return true if it was; false if it was not, and every native method and both copies throw
      *     {@link UnsatisfiedLinkError}
      */
+    @AnyThread
     public static boolean isAvailable() {
         return AVAILABLE;
     }
@@ -88,7 +93,8 @@ public final class ImeGraphics {
      *
      * @return a new filter on every call; nothing else is altered
      */
-    public static @NotNull ColorFilter nightColorFilter() {
+    @AnyThread
+    public static @NonNull ColorFilter nightColorFilter() {
         return channelMatrix(680f / 1024, -33.49609375f);
     }
 
@@ -120,7 +126,8 @@ public final class ImeGraphics {
      *
      * @return a new filter on every call; nothing else is altered
      */
-    public static @NotNull ColorFilter dayColorFilter() {
+    @AnyThread
+    public static @NonNull ColorFilter dayColorFilter() {
         return channelMatrix(1024f / 680, 49.2f);
     }
 
@@ -142,7 +149,8 @@ public final class ImeGraphics {
      *     itself if its alpha is 0
      * @throws UnsatisfiedLinkError if the library is not loaded
      */
-    public static native int glSetNightColor(int color);
+    @AnyThread
+    public static native @ColorInt int glSetNightColor(@ColorInt int color);
 
     /**
      * Returns the day colour of an ARGB colour.
@@ -152,7 +160,8 @@ public final class ImeGraphics {
      *     itself if its alpha is 0
      * @throws UnsatisfiedLinkError if the library is not loaded
      */
-    public static native int glSetDayColor(int color);
+    @AnyThread
+    public static native @ColorInt int glSetDayColor(@ColorInt int color);
 
     /**
      * Converts an ARGB_8888 bitmap to night colours in place; other bitmaps (hardware, F16, 565,
@@ -186,8 +195,10 @@ public final class ImeGraphics {
      * @param rgb the colour ORed in, its alpha byte included
      * @throws UnsatisfiedLinkError if the library is not loaded
      */
+    @AnyThread
     public static native void glChangeColor(
-            @Nullable int[] srcColors, @Nullable int[] dstColors, int rgb);
+            @Nullable @ColorInt int[] srcColors, @Nullable @ColorInt int[] dstColors,
+            @ColorInt int rgb);
 
     /**
      * Returns a night copy of a bitmap: {@code source.copy(Bitmap.Config.ARGB_8888, true)} with
@@ -232,7 +243,8 @@ public final class ImeGraphics {
      * @throws NullPointerException if {@code source} is null
      * @throws IllegalStateException if {@code source} is recycled, as {@code copy} throws
      */
-    public static @Nullable Bitmap nightCopy(@NotNull Bitmap source) {
+    @WorkerThread
+    public static @Nullable Bitmap nightCopy(@NonNull Bitmap source) {
         return convertedCopy(source, true);
     }
 
@@ -251,7 +263,8 @@ public final class ImeGraphics {
      * @throws NullPointerException if {@code source} is null
      * @throws IllegalStateException if {@code source} is recycled, as {@code copy} throws
      */
-    public static @Nullable Bitmap dayCopy(@NotNull Bitmap source) {
+    @WorkerThread
+    public static @Nullable Bitmap dayCopy(@NonNull Bitmap source) {
         return convertedCopy(source, false);
     }
 
@@ -272,6 +285,7 @@ public final class ImeGraphics {
      *     config but ARGB_8888 (hardware included), an immutable bitmap from API 30, and every
      *     bitmap when the library is not loaded
      */
+    @AnyThread
     public static boolean canConvertInPlace(@Nullable Bitmap bitmap) {
         return AVAILABLE && bitmap != null && !bitmap.isRecycled()
                 && bitmap.getConfig() == Bitmap.Config.ARGB_8888
