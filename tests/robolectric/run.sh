@@ -45,7 +45,7 @@ mapfile -t tests < <(cd "$here/src/test/java" &&
   "$root/tests/java/com/zarnu/util/ImeGraphicsColorTest.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsArrayTest.java" \
   "$root/tests/java/com/zarnu/util/ImeGraphicsCopyTest.java" \
-  $(find "$root/samples/keyboard/java" "$here/src/test/java" -name '*.java')
+  $(find "$root/samples/keyboard/java" "$out/apk/gen" "$here/src/test/java" -name '*.java')
 classes=()
 for test in "${tests[@]}"; do
   test=${test#./}

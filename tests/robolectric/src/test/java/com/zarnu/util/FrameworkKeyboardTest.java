@@ -112,7 +112,7 @@ public class FrameworkKeyboardTest {
         return id;
     }
 
-    private static int[] pixels(Bitmap bitmap) {
+    static int[] pixels(Bitmap bitmap) {
         int[] pixels = new int[bitmap.getWidth() * bitmap.getHeight()];
         bitmap.getPixels(pixels, 0, bitmap.getWidth(), 0, 0, bitmap.getWidth(), bitmap.getHeight());
         return pixels;
@@ -166,7 +166,8 @@ public class FrameworkKeyboardTest {
     }
 
     /** A night drawing against the mapping of the day one, alpha kept everywhere. */
-    private static final class Comparison {
+    static final class Comparison {
+        int opaque;
         int opaqueMismatches;
         int opaqueError;
         int translucent;
@@ -188,6 +189,7 @@ public class FrameworkKeyboardTest {
                             + (nightPixels[i] >>> 24) + " by night");
                 }
                 if (alpha == 0xFF) {
+                    opaque++;
                     int error = error(Reference.night(dayPixels[i]), nightPixels[i]);
                     if (error > 0) {
                         opaqueMismatches++;
