@@ -56,12 +56,15 @@ import org.robolectric.shadows.ShadowLooper;
  *       {@code BluetoothDevice$BluetoothAddress}, absent from those jars; from 32 "The Window
  *       Context should have been attached to a DisplayArea"). A stand-in does what the system
  *       and {@code showWindow} would: at 31 to 33 it hands the service's configuration tracker
- *       the changes that {@link InputMethodInfo} reads from the sample's manifest and
- *       res/xml/method.xml, as {@code initializeInternal} does (from 34 {@code onCreate()} reads
- *       them itself); then come the real {@code bindInput} and {@code
+ *       the changes {@link InputMethodInfo} reads from the sample's res/xml/method.xml, as {@code
+ *       initializeInternal} does; then come the real {@code bindInput} and {@code
  *       setInputView(onCreateInputView())}, and the frame is shown, measured and laid out by
- *       hand, unattached. InputMethodService's own tracker then decides that the service keeps
- *       its view.
+ *       hand, unattached. At 31 to 33 InputMethodService's tracker keeps the view on the change.
+ *       From 34 {@code onCreate()} gives the tracker the changes itself ({@code
+ *       initConfigurationTracker}), but reads them through a parser not yet moved to the {@code
+ *       <input-method>} tag, which has no attributes there: it reads none, though
+ *       InputMethodInfo reads {@code uiMode}, and rebuilds the views as before 31; the stand-in
+ *       then asks for a view again, as showWindow would.
  * </ul>
  * Everywhere, by night every opaque pixel of the keyboard is {@code glSetNightColor}'s mapping of
  * the day drawing and every translucent one (the panel's corners) within {@value
