@@ -46,7 +46,7 @@ public class KeyboardService extends InputMethodService {
     private final Handler main = new Handler(Looper.getMainLooper());
 
     /** The view onCreateInputView last made, and its key preview; null before the first. */
-    private View keyboard;
+    private View keyboardView;
     private TextView preview;
     private PopupWindow previewWindow;
 
@@ -70,23 +70,23 @@ public class KeyboardService extends InputMethodService {
 
     @Override
     public View onCreateInputView() {
-        keyboard = getLayoutInflater().inflate(R.layout.keyboard, null);  // fresh every time
+        keyboardView = getLayoutInflater().inflate(R.layout.keyboard, null);  // fresh every time
         preview = (TextView) getLayoutInflater().inflate(R.layout.keyboard_preview, null);
         previewWindow = new PopupWindow(preview, ViewGroup.LayoutParams.WRAP_CONTENT,
                 ViewGroup.LayoutParams.WRAP_CONTENT);
         previewWindow.setTouchable(false);
-        bindKeys(keyboard);
+        bindKeys(keyboardView);
         showMode(getResources().getConfiguration());
-        return keyboard;
+        return keyboardView;
     }
 
     @Override
     public void onConfigurationChanged(Configuration newConfig) {
-        View shown = keyboard;
+        View shown = keyboardView;
         super.onConfigurationChanged(newConfig);  // may rebuild the views: see the class comment
         // Still the view in the window: kept, so the change is applied to it. Otherwise the
         // window was rebuilt, and onCreateInputView() made a fresh view or makes one when asked.
-        if (shown != null && shown == keyboard
+        if (shown != null && shown == keyboardView
                 && shown.getRootView() == getWindow().getWindow().getDecorView()) {
             showMode(newConfig);
         }
@@ -97,9 +97,9 @@ public class KeyboardService extends InputMethodService {
         if (night) {
             Paint paint = new Paint();
             paint.setColorFilter(ImeGraphics.nightColorFilter());
-            keyboard.setLayerType(View.LAYER_TYPE_HARDWARE, paint);
+            keyboardView.setLayerType(View.LAYER_TYPE_HARDWARE, paint);
         } else {
-            keyboard.setLayerType(View.LAYER_TYPE_NONE, null);
+            keyboardView.setLayerType(View.LAYER_TYPE_NONE, null);
         }
         showPreviewSkin(night);
     }
@@ -135,22 +135,14 @@ public class KeyboardService extends InputMethodService {
             return;
         }
         previewNightAsked = true;
-        final Bitmap day = previewDay;
-        worker.execute(new Runnable() {
-            @Override
-            public void run() {
-                final Bitmap copy = ImeGraphics.nightCopy(day);
-                main.post(new Runnable() {
-                    @Override
-                    public void run() {
-                        previewNight = copy;
-                        previewNightFailed = copy == null;
-                        if (preview != null) {
-                            showPreviewSkin(night(getResources().getConfiguration()));
-                        }
-                    }
-                });
-            }
+        Bitmap day = previewDay;
+        worker.execute(() -> {
+            Bitmap night = ImeGraphics.nightCopy(day);  // day stays as it is; null without memory
+            main.post(() -> {
+                previewNight = night;
+                previewNightFailed = night == null;
+                showPreviewSkin(night(getResources().getConfiguration()));
+            });
         });
     }
 
@@ -170,42 +162,17 @@ public class KeyboardService extends InputMethodService {
         }
         int id = view.getId();
         if (id == R.id.keyboard_backspace) {
-            view.setOnClickListener(new View.OnClickListener() {
-                @Override
-                public void onClick(View v) {
-                    sendDownUpKeyEvents(KeyEvent.KEYCODE_DEL);
-                }
-            });
+            view.setOnClickListener(v -> sendDownUpKeyEvents(KeyEvent.KEYCODE_DEL));
         } else if (id == R.id.keyboard_enter) {
-            view.setOnClickListener(new View.OnClickListener() {
-                @Override
-                public void onClick(View v) {
-                    sendKeyChar('\n');
-                }
-            });
-        } else if (view instanceof TextView && ((TextView) view).length() == 1) {
-            final TextView key = (TextView) view;
-            key.setOnClickListener(new View.OnClickListener() {
-                @Override
-                public void onClick(View v) {
-                    if (getCurrentInputConnection() != null) {
-                        getCurrentInputConnection().commitText(key.getText(), 1);
-                    }
-                }
-            });
-            key.setOnTouchListener(new View.OnTouchListener() {
-                @Override
-                public boolean onTouch(View v, MotionEvent event) {
-                    showPreview(key, event.getActionMasked());
-                    return false;
-                }
-            });
+            view.setOnClickListener(v -> sendKeyChar('\n'));
         } else if (id == R.id.keyboard_space) {
-            view.setOnClickListener(new View.OnClickListener() {
-                @Override
-                public void onClick(View v) {
-                    sendKeyChar(' ');
-                }
+            view.setOnClickListener(v -> sendKeyChar(' '));
+        } else if (view instanceof TextView && ((TextView) view).length() == 1) {
+            TextView key = (TextView) view;
+            key.setOnClickListener(v -> sendKeyChar(key.getText().charAt(0)));
+            key.setOnTouchListener((v, event) -> {
+                showPreview(key, event.getActionMasked());
+                return false;
             });
         }
     }
@@ -217,7 +184,7 @@ public class KeyboardService extends InputMethodService {
             int[] at = new int[2];
             key.getLocationInWindow(at);
             preview.measure(View.MeasureSpec.UNSPECIFIED, View.MeasureSpec.UNSPECIFIED);
-            previewWindow.showAtLocation(keyboard, Gravity.NO_GRAVITY,
+            previewWindow.showAtLocation(keyboardView, Gravity.NO_GRAVITY,
                     at[0] + (key.getWidth() - preview.getMeasuredWidth()) / 2,
                     at[1] - preview.getMeasuredHeight());
         } else if (action == MotionEvent.ACTION_UP || action == MotionEvent.ACTION_CANCEL) {
