@@ -1,8 +1,8 @@
 #!/bin/bash
 # Checks the archive's Java class as an app's build takes it, with the Kotlin
-# compiler, ProGuard and Android's API 21 classes that tests/jvm-tools/pom.xml
-# names (Maven fetches them from Maven Central once, and copies them afresh on
-# every run, so that no other version lingers):
+# compiler, R8 and Android's API 21 classes that tests/jvm-tools/pom.xml names
+# (Maven fetches them from Maven Central once, and copies them afresh on every
+# run, so that no other version lingers):
 # - ImeGraphics.java, and the sample keyboard against the archive's class,
 #   compile against Android's own API 21 classes, the minimum SDK's: javac
 #   knows no API levels, but a name that came later is missing there;
@@ -15,17 +15,19 @@
 #   other the body of its method snippet(). A failure names the README's line;
 # - Kotlin takes the copies' results as nullable, their source as non-null
 #   and null for the other arguments;
-# - ProGuard, with the archive's proguard.txt as the only rules for the
-#   library, shrinks and obfuscates an app that calls every public method
-#   (tests/shrink/) and keeps the class and every native method by name and
-#   descriptor, as the VM binds them; without those rules it does not.
+# - R8, with the archive's proguard.txt as the only rules for the library,
+#   shrinks and obfuscates an app that calls every public method
+#   (tests/shrink/) into DEX for API 21 and keeps the class and every native
+#   method by name and descriptor, as the VM binds them (Debian's dexdump reads
+#   them); without those rules it renames them. The annotations' jar is not on
+#   its library path, as in an app that does not use androidx.annotation.
 # Usage: check_app_java.sh AAR
 set -u
 aar=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 source "$root/tools/ensure-packages.sh"
-ensure_annotations || exit 1
+ensure_packages "${IME_APP_CHECK_PACKAGES[@]}" && ensure_annotations || exit 1
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 dir=$(mktemp -d)
@@ -147,45 +149,61 @@ refused=$(sed -En "s/^[^ ]*NonNull\.kt:([0-9]+):[0-9]+: error: (initializer type
 [[ $refused == "4 5 6 7" ]] ||
   fail "Kotlin refuses lines ${refused:-none} of the non-null use of the copies for their nullability, not 4 5 6 7"
 
-# The native methods as javap shows them in JAR's ImeGraphics: name and
-# descriptor, one a line.
+# The native methods of classes.jar's ImeGraphics as javap shows them, and of
+# com.zarnu.util.ImeGraphics in a DEX file or zip of them as dexdump does:
+# name and descriptor, one a line.
 natives() {
   javap -p -s -cp "$1" com.zarnu.util.ImeGraphics 2>/dev/null |
     awk '/ native / { name = $0; sub(/\(.*/, "", name); sub(/.* /, "", name); getline
       print name, $2 }' | sort
+}
+dex_natives() {
+  dexdump "$1" 2>/dev/null | awk -v q="'" '
+    / \(in L[^ ]*;\)$/ { class = $NF; sub(/\)$/, "", class) }
+    $1 == "name" { name = $3 } $1 == "type" { type = $3 }
+    $1 == "access" && / NATIVE[ )]/ && class == "Lcom/zarnu/util/ImeGraphics;" {
+      gsub(q, "", name); gsub(q, "", type); print name, type }' | sort
 }
 expected_natives=$(natives "$classes")
 [[ $(wc -l <<<"$expected_natives") == 5 ]] ||
   fail "classes.jar's ImeGraphics has these native methods: $expected_natives"
 mkdir "$dir/app"
 javac -nowarn --release 8 -d "$dir/app" -classpath "$classes:$android" "$here/shrink/App.java" &&
-  jar --create --file "$dir/app.jar" -C "$dir/app" . || fail "the app does not compile"
+  jar --create --no-manifest --file "$dir/app.jar" -C "$dir/app" . || fail "the app does not compile"
 public_methods=$(javap -cp "$classes" com.zarnu.util.ImeGraphics |
   sed -n 's/^ *public .* \([A-Za-z]*\)(.*/\1/p' | sort -u)
 called=$(javap -c -cp "$dir/app" App |
   sed -n 's|.*// Method com/zarnu/util/ImeGraphics\.\([A-Za-z]*\):.*|\1|p' | sort -u)
 [[ $called == "$public_methods" ]] ||
   fail "the app calls $(echo $called), not every public method of ImeGraphics: $(echo $public_methods)"
-# Shrinks the app and the archive's class into JAR.
+# Shrinks the app and the archive's class into ZIP, a zip of DEX files, as an
+# app's release build does, with the app's rules and those of RULES; the
+# library is Android's classes and the JDK's (the home of the java that runs
+# this), for the java.* that Android's jar lacks.
+jdk=$(dirname "$(dirname "$(realpath "$(command -v java)")")")
 shrink() {
-  java -cp "$tools/lib/*" proguard.ProGuard @"$here/shrink/app.pro" \
-    -injars "$dir/app.jar" -injars "$classes" -outjars "$1" \
-    -libraryjars "$android(!java/**,!javax/**)" \
-    "${@:2}" >"$1.log" 2>&1 || { grep -v -e '^Note:' -e '^[[:space:]]*at ' "$1.log"; return 1; }
+  java -cp "$(echo "$tools"/lib/r8-[0-9]*.jar)" com.android.tools.r8.R8 --release \
+    --min-api 21 --lib "$android" --lib "$jdk" \
+    --pg-conf "$here/shrink/app.pro" --pg-conf "$2" --output "$1" \
+    "$dir/app.jar" "$classes" >"$1.log" 2>&1 ||
+    { sed '/^Exception in thread /,$d' "$1.log"; return 1; }
 }
-shrink "$dir/kept.jar" -include "$dir/aar/proguard.txt" &
+# Without the library's rules the app needs one of its own: R8 stops at
+# classes it cannot find, and the annotations' are not on its path.
+echo '-dontwarn androidx.annotation.**' >"$dir/bare.pro"
+shrink "$dir/kept.zip" "$dir/aar/proguard.txt" &
 kept=$!
-shrink "$dir/bare.jar" -dontwarn 'androidx.annotation.**' &
+shrink "$dir/bare.zip" "$dir/bare.pro" &
 bare=$!
-wait $kept || fail "ProGuard failed with proguard.txt"
-wait $bare || fail "ProGuard failed without proguard.txt"
-[[ $(natives "$dir/kept.jar") == "$expected_natives" ]] ||
-  fail "ProGuard with proguard.txt keeps only these native methods of com.zarnu.util.ImeGraphics: $(natives "$dir/kept.jar" | tr '\n' ' ')"
-[[ $(natives "$dir/bare.jar") != "$expected_natives" ]] ||
-  fail "ProGuard keeps the native methods without proguard.txt, so keeping them shows nothing"
+wait $kept || fail "R8 failed with proguard.txt"
+wait $bare || fail "R8 failed without proguard.txt"
+[[ $(dex_natives "$dir/kept.zip") == "$expected_natives" ]] ||
+  fail "R8 with proguard.txt keeps only these native methods of com.zarnu.util.ImeGraphics: $(dex_natives "$dir/kept.zip" | tr '\n' ' ')"
+[[ $(dex_natives "$dir/bare.zip") != "$expected_natives" ]] ||
+  fail "R8 keeps the native methods without proguard.txt, so keeping them shows nothing"
 
 if ((failures)); then
   echo "$aar: $failures problem(s)"
   exit 1
 fi
-echo "$aar: ImeGraphics.java and the sample keyboard build on API 21; README's $(wc -w <<<"$java_blocks") java and $(wc -w <<<"$kotlin_blocks") kotlin blocks compile; Kotlin sees the nullability; ProGuard keeps the binding with proguard.txt alone"
+echo "$aar: ImeGraphics.java and the sample keyboard build on API 21; README's $(wc -w <<<"$java_blocks") java and $(wc -w <<<"$kotlin_blocks") kotlin blocks compile; Kotlin sees the nullability; R8 keeps the binding with proguard.txt alone"
