@@ -6,7 +6,10 @@
 # - ImeGraphics.java, and the sample keyboard against the archive's class,
 #   compile against Android's own API 21 classes, the minimum SDK's: javac
 #   knows no API levels, but a name that came later is missing there;
-# - the README's whole-view recipe is, line for line, the sample keyboard's;
+# - the sample keyboard's resources and manifest link with aapt2, and its
+#   code, with that R, compiles against API 21;
+# - the README's recipes (the whole keyboard, copies) are, line for line, the
+#   sample keyboard's;
 # - every java and kotlin block of README.md compiles against classes.jar and
 #   API 21, in a class that extends tests/snippets/ReadmeSnippets.java (an
 #   input method with the names the snippets make up) with the imports below:
@@ -49,8 +52,13 @@ mkdir "$dir/api21" "$dir/sample"
 javac -nowarn --release 8 -implicit:none -d "$dir/api21" \
   -classpath "$android:$IME_ANNOTATIONS_JAR" "$root/java/com/zarnu/util/ImeGraphics.java" ||
   fail "ImeGraphics.java uses an API that Android 5.0 (API 21) lacks"
+# The sample's resources and manifest link on their own, which gives its R.
+aapt2 compile --dir "$root/samples/keyboard/res" -o "$dir/sample-res.zip" &&
+  aapt2 link -o "$dir/sample.apk" -I /usr/share/android-framework-res/framework-res.apk \
+    --manifest "$root/samples/keyboard/AndroidManifest.xml" --java "$dir/gen" \
+    "$dir/sample-res.zip" || fail "the sample keyboard's resources and manifest do not link"
 javac -nowarn --release 8 -d "$dir/sample" -classpath "$classes:$android" \
-  $(find "$root/samples" -name '*.java') ||
+  $(find "$root/samples" "$dir/gen" -name '*.java') ||
   fail "the sample keyboard uses an API that Android 5.0 (API 21) lacks"
 
 # Each block goes into its own SnippetLINE.java or .kt, everything before it
@@ -102,14 +110,18 @@ if [[ $java_blocks ]] && ! report=$(javac -nowarn --release 8 -d "$dir/snippets/
   readme <<<"$report"
 fi
 
-# The README's whole-view recipe is the sample keyboard's, which the
-# Robolectric tier runs: each of its lines of code stands in NightKeyboard.java.
-sample=$root/samples/keyboard/java/com/zarnu/sample/NightKeyboard.java
-while read -r line; do
-  grep -qF -- "$line" "$sample" || fail "README.md's whole-view line is not the sample's: $line"
-done < <(awk '/^## The whole keyboard at night/ { on = 1 }
-    on && /^```java/ { code = 1; next } code && /^```/ { exit } code' "$root/README.md" |
+# The README's recipes, the java blocks of its sections on the whole keyboard
+# and on copies, are the sample keyboard's, which the Robolectric tier runs:
+# each of their lines of code stands in one of its files.
+blocks=$(awk '/^## / { on = /^## (The whole keyboard at night|Copies)/ }
+    on && /^```java/ { code = 1; next } code && /^```/ { code = 0 } code' "$root/README.md" |
   sed -E 's#[[:space:]]*//.*$##; s/^[[:space:]]+//' | grep -v '^$')
+[[ $(grep -c 'nightCopy' <<<"$blocks") -ge 1 && $(grep -c 'onCreateInputView' <<<"$blocks") -ge 1 ]] ||
+  fail "README.md's recipes for the whole keyboard and for copies are not where this check looks"
+while read -r line; do
+  grep -rqF -- "$line" "$root/samples/keyboard/java" ||
+    fail "README.md's recipe line is not the sample keyboard's: $line"
+done <<<"$blocks"
 
 # Taken as nullable and with null arguments, the API compiles; taken as
 # non-null, or with a null source, each line fails.

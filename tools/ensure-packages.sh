@@ -48,8 +48,9 @@ IME_DEMO_PACKAGES=(fontconfig fonts-dejavu-core)
 # Android's framework resources to build its resource apk.
 IME_ROBOLECTRIC_PACKAGES=(maven aapt android-framework-res)
 # What tests/check_app_java.sh needs beyond the build: Android's dexdump, to
-# read the app that R8 shrinks into DEX.
-IME_APP_CHECK_PACKAGES=(dexdump)
+# read the app that R8 shrinks into DEX, and aapt2 with the framework's
+# resources, to link the sample keyboard's and make its R.
+IME_APP_CHECK_PACKAGES=(dexdump aapt android-framework-res)
 # What ./package needs beyond the build: the zip writer, and Maven to resolve
 # the release from the repository it writes.
 IME_RELEASE_PACKAGES=(python3 maven libmaven-dependency-plugin-java)

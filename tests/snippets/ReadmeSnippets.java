@@ -1,29 +1,34 @@
+import android.content.res.Configuration;
 import android.graphics.Bitmap;
-import android.graphics.drawable.Drawable;
-import android.graphics.drawable.GradientDrawable;
-import android.graphics.drawable.NinePatchDrawable;
 import android.inputmethodservice.InputMethodService;
+import android.os.Handler;
 import android.view.View;
 import java.util.concurrent.Executor;
 
 /**
  * The input method each README snippet is compiled in: it extends this class, so it has the
- * service's own methods to call and override, and these names that the snippets make up.
+ * service's own methods to call and override, and the sample keyboard's names that the snippets
+ * use (samples/keyboard/java/com/zarnu/keyboard/KeyboardService.java).
  */
 public abstract class ReadmeSnippets extends InputMethodService {
+    /** The app's resource ids, as aapt2 makes them. */
+    protected static final class R {
+        static final class layout {
+            static final int keyboard = 0x7f010000;
+        }
+    }
+
     /** The view that draws the keys. */
     protected View keyboardView;
-    /** The thread that makes the copies. */
+    /** The thread that makes the copies, and the UI thread's handler. */
     protected Executor worker;
-    /** The keys' day picture, as the skin loaded it. */
-    protected Bitmap dayKeys;
-    /** A key's nine-patch background by day, as decoded with its chunk, and its drawable. */
-    protected Bitmap dayKeyBitmap;
-    protected NinePatchDrawable dayKeyBackground;
-    /** A vector icon and a key's shape by day. */
-    protected Drawable dayIcon;
-    protected GradientDrawable dayKeyFace;
+    protected Handler main;
+    /** The key preview's skin by day. */
+    protected Bitmap day;
 
-    /** Shows the keys' picture. */
-    protected void showKeys(Bitmap keys) {}
+    /** Puts the keyboard in the configuration's mode. */
+    protected void showMode(Configuration config) {}
+
+    /** Shows the preview's night skin, or its fallback when {@code night} is null. */
+    protected void showPreviewNight(Bitmap night) {}
 }

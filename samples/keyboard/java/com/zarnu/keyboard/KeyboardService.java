@@ -138,12 +138,14 @@ public class KeyboardService extends InputMethodService {
         Bitmap day = previewDay;
         worker.execute(() -> {
             Bitmap night = ImeGraphics.nightCopy(day);  // day stays as it is; null without memory
-            main.post(() -> {
-                previewNight = night;
-                previewNightFailed = night == null;
-                showPreviewSkin(night(getResources().getConfiguration()));
-            });
+            main.post(() -> showPreviewNight(night));
         });
+    }
+
+    private void showPreviewNight(Bitmap night) {
+        previewNight = night;
+        previewNightFailed = night == null;
+        showPreviewSkin(night(getResources().getConfiguration()));
     }
 
     private static boolean night(Configuration config) {
