@@ -18,7 +18,7 @@
 // The library's version. CMakeLists.txt refuses to configure when its
 // project() says otherwise.
 #define IME_GRAPHICS_VERSION_MAJOR 2
-#define IME_GRAPHICS_VERSION_MINOR 0
+#define IME_GRAPHICS_VERSION_MINOR 1
 #define IME_GRAPHICS_VERSION_PATCH 0
 
 // Default visibility on the declarations: the library is compiled with
