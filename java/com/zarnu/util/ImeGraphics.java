@@ -168,6 +168,11 @@ public final class ImeGraphics {
      * recycled) are left alone. Premultiplied pixels stay valid: no channel ends above its alpha.
      * Call {@code invalidate()} on the view that shows the bitmap afterwards.
      *
+     * <p>From API 30 an unpremultiplied bitmap ({@link Bitmap#setPremultiplied} false) has its
+     * channels mapped as they are, unclamped. Before API 30 {@code AndroidBitmap_getInfo} reports
+     * no alpha flags, so such a bitmap is taken as premultiplied and each translucent channel is
+     * held to its alpha, {@code min(f(c), a)}. {@link #nightCopy} maps either kind as it is.
+     *
      * <p>From Android 11 the renderer is told of the change only for a mutable bitmap: an immutable
      * one (as {@code BitmapFactory} decodes by default) is converted, but a view may go on drawing
      * the pixels it uploaded before. {@link #canConvertInPlace} says whether a conversion will
