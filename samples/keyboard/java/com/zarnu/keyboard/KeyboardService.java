@@ -94,14 +94,19 @@ public class KeyboardService extends InputMethodService {
 
     private void showMode(Configuration config) {
         boolean night = night(config);
+        drawThroughNightLayer(keyboardView, night);
+        showPreviewSkin(night);
+    }
+
+    /** By night the view and all in it draw through one layer whose paint holds the filter. */
+    private static void drawThroughNightLayer(View view, boolean night) {
         if (night) {
             Paint paint = new Paint();
             paint.setColorFilter(ImeGraphics.nightColorFilter());
-            keyboardView.setLayerType(View.LAYER_TYPE_HARDWARE, paint);
+            view.setLayerType(View.LAYER_TYPE_HARDWARE, paint);
         } else {
-            keyboardView.setLayerType(View.LAYER_TYPE_NONE, null);
+            view.setLayerType(View.LAYER_TYPE_NONE, null);
         }
-        showPreviewSkin(night);
     }
 
     /**
@@ -118,13 +123,7 @@ public class KeyboardService extends InputMethodService {
             skin = previewNight;  // none until the copy is made, rather than a day skin by night
             askPreviewNight();
         }
-        if (layered) {
-            Paint paint = new Paint();
-            paint.setColorFilter(ImeGraphics.nightColorFilter());
-            preview.setLayerType(View.LAYER_TYPE_HARDWARE, paint);
-        } else {
-            preview.setLayerType(View.LAYER_TYPE_NONE, null);
-        }
+        drawThroughNightLayer(preview, layered);
         preview.setTextColor(label);
         preview.setBackground(skin != null ? new BitmapDrawable(getResources(), skin) : null);
     }

@@ -156,13 +156,17 @@ public class FrameworkKeyboardTest {
                 parent.measure(unspecified, unspecified);
                 parent.layout(0, 0, parent.getMeasuredWidth(), parent.getMeasuredHeight());
             }
-            assertEquals(360, parent.getWidth());
-            assertEquals(200, parent.getHeight());
-            Bitmap bitmap = Bitmap.createBitmap(
-                    parent.getWidth(), parent.getHeight(), Bitmap.Config.ARGB_8888);
-            parent.draw(new Canvas(bitmap));
-            return bitmap;
+            return drawn(parent, 360, 200);
         }
+    }
+
+    /** What {@code parent}, laid out at width x height, draws, and so its children's layers. */
+    static Bitmap drawn(View parent, int width, int height) {
+        assertEquals(width, parent.getWidth());
+        assertEquals(height, parent.getHeight());
+        Bitmap bitmap = Bitmap.createBitmap(width, height, Bitmap.Config.ARGB_8888);
+        parent.draw(new Canvas(bitmap));
+        return bitmap;
     }
 
     /** A night drawing against the mapping of the day one, alpha kept everywhere. */

@@ -13,7 +13,6 @@ import android.content.pm.PackageManager;
 import android.content.pm.ResolveInfo;
 import android.content.res.Configuration;
 import android.graphics.Bitmap;
-import android.graphics.Canvas;
 import android.graphics.drawable.BitmapDrawable;
 import android.graphics.drawable.Drawable;
 import android.inputmethodservice.InputMethodService;
@@ -150,13 +149,7 @@ public class FrameworkServiceTest {
                         View.MeasureSpec.makeMeasureSpec(0, View.MeasureSpec.UNSPECIFIED));
                 root.layout(0, 0, root.getMeasuredWidth(), root.getMeasuredHeight());
             }
-            View frame = (View) keyboard.getParent();
-            assertEquals(480, frame.getWidth());
-            assertEquals(200, frame.getHeight());
-            Bitmap bitmap = Bitmap.createBitmap(
-                    frame.getWidth(), frame.getHeight(), Bitmap.Config.ARGB_8888);
-            frame.draw(new Canvas(bitmap));
-            return bitmap;
+            return FrameworkKeyboardTest.drawn((View) keyboard.getParent(), 480, 200);
         }
 
         void change(String qualifier) {
