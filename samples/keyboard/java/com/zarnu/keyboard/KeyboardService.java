@@ -3,7 +3,6 @@ package com.zarnu.keyboard;
 import android.content.res.Configuration;
 import android.graphics.Bitmap;
 import android.graphics.BitmapFactory;
-import android.graphics.Paint;
 import android.graphics.drawable.BitmapDrawable;
 import android.inputmethodservice.InputMethodService;
 import android.os.Handler;
@@ -15,6 +14,7 @@ import android.view.View;
 import android.view.ViewGroup;
 import android.widget.PopupWindow;
 import android.widget.TextView;
+import com.zarnu.sample.NightKeyboard;
 import com.zarnu.util.ImeGraphics;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
@@ -101,11 +101,9 @@ public class KeyboardService extends InputMethodService {
     /** By night the view and all in it draw through one layer whose paint holds the filter. */
     private static void drawThroughNightLayer(View view, boolean night) {
         if (night) {
-            Paint paint = new Paint();
-            paint.setColorFilter(ImeGraphics.nightColorFilter());
-            view.setLayerType(View.LAYER_TYPE_HARDWARE, paint);
+            NightKeyboard.enterNightWholeView(view);
         } else {
-            view.setLayerType(View.LAYER_TYPE_NONE, null);
+            NightKeyboard.leaveNightWholeView(view);
         }
     }
 
